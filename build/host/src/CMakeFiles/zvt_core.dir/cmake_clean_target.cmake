@@ -1,0 +1,3 @@
+file(REMOVE_RECURSE
+  "libzvt_core.a"
+)

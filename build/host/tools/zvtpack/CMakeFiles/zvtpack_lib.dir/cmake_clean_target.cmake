@@ -1,0 +1,3 @@
+file(REMOVE_RECURSE
+  "libzvtpack_lib.a"
+)

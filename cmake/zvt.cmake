@@ -1,0 +1,43 @@
+# Shared build settings of both trees.
+
+set(ZVT_WARNINGS -Wall -Wextra -Werror)
+
+# GoogleTest from the Debian source package; it builds for the host and with
+# mingw alike.
+set(ZVT_GTEST_DIR /usr/src/googletest CACHE PATH "GoogleTest sources")
+if(NOT EXISTS ${ZVT_GTEST_DIR}/CMakeLists.txt)
+  message(FATAL_ERROR "GoogleTest sources not found at ${ZVT_GTEST_DIR} (install googletest)")
+endif()
+
+if(ZVT_TREE STREQUAL "host")
+  # Everything native runs under ASan+UBSan except code that must share the
+  # process with a real JVM (tests/jvm), which opts out per target.
+  set(ZVT_SANITIZE -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  function(zvt_sanitize target)
+    target_compile_options(${target} PRIVATE ${ZVT_SANITIZE})
+    target_link_options(${target} PRIVATE ${ZVT_SANITIZE})
+  endfunction()
+  set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(_zvt_saved_flags "${CMAKE_CXX_FLAGS}")
+  set(CMAKE_CXX_FLAGS "${CMAKE_CXX_FLAGS} -fsanitize=address,undefined -fno-omit-frame-pointer")
+  add_subdirectory(${ZVT_GTEST_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  set(CMAKE_CXX_FLAGS "${_zvt_saved_flags}")
+else()
+  # Static runtime: zvtsvc.exe must run with nothing but Windows system DLLs.
+  set(ZVT_STATIC_LINK -static -static-libgcc -static-libstdc++)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+  add_subdirectory(${ZVT_GTEST_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  function(zvt_sanitize target)
+  endfunction()
+  # Windows headers: one target version for all Win32 code.
+  add_compile_definitions(_WIN32_WINNT=0x0601 WINVER=0x0601 UNICODE _UNICODE)
+endif()
+
+# A Windows test program run through Wine by CTest (the emulator comes from
+# the toolchain file). Every test has a timeout, so a hang fails, never blocks.
+function(zvt_wine_test name target)
+  add_test(NAME ${name} COMMAND ${target} ${ARGN})
+  set_tests_properties(${name} PROPERTIES TIMEOUT 600)
+endfunction()

@@ -1,0 +1,40 @@
+// Typed read access to the loaded configuration: every key and message is
+// read through these, which give the fixed defaults for missing ids (empty
+// string, 0) and bound every copy by the caller's capacity.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "config/block_reader.h"
+
+namespace zvt::config {
+
+// The process-wide configuration: filled once by the loader, read-only
+// afterwards, never freed.
+LoadedConfiguration& current();
+
+// At most capacity - 1 bytes; a longer value is cut and logged.
+std::string getConfigString(uint32_t id, size_t capacity = 6000);
+// Each byte widened to the unit of the same value; at most capacity - 1
+// units, cut cleanly (never overrun) when longer.
+std::wstring getConfigStringW(uint32_t id, size_t capacity = 6000);
+// The whole value.
+std::string getConfigStringCopy(uint32_t id);
+// getConfigString (6000) parsed like atoi, saturating instead of
+// overflowing.
+int getConfigInt(uint32_t id);
+bool getConfigFlag(uint32_t id);
+
+// The message text, cut to capacity - 1 units.
+std::wstring getMessage(uint32_t id, size_t capacity = 6000);
+// getMessage, falling back to a configuration entry of the same id.
+std::wstring getMessageText(uint32_t id);
+
+// atoi: leading blanks (space, \t \n \v \f \r), optional sign, decimal
+// digits up to the first other character; no digits give 0. Saturates at the
+// int range like the Windows C runtime.
+int parseInt(const std::string& text);
+
+}  // namespace zvt::config

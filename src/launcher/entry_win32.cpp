@@ -1,0 +1,122 @@
+#include "base/win32.h"
+#include "config/accessors.h"
+#include "launcher/arguments.h"
+#include "launcher/entry.h"
+#include "launcher/launch.h"
+#include "launcher/process_state.h"
+#include "launcher/startup.h"
+#include "runtime/console.h"
+#include "runtime/log.h"
+#include "runtime/paths.h"
+#include "service/commands.h"
+#include "service/dispatcher.h"
+
+namespace zvt {
+namespace {
+
+constexpr uint32_t kServiceName = 101;
+constexpr uint32_t kLauncherKind = 107;
+
+void printUsage() {
+  writeConsoleText(stdout, L"Usage: " + moduleBaseName() +
+                               L".exe /install | /uninstall | /stop | /start | /status | /run | /run-redirect\n");
+}
+
+unsigned long configuredStartType() {
+  return config::getConfigInt(kLauncherKind) == 4 ? kAutoStart : kDemandStart;
+}
+
+int runInForeground(const std::wstring& programPath, ArgumentList list) {
+  ProcessState& state = processState();
+  state.serviceMode = false;
+  list.insert(list.begin(), programPath);
+  runApplication(list, false);  // the foreground run always ends with 0
+  return 0;
+}
+
+int dispatch(Command command, const std::wstring& programPath, ArgumentList& list) {
+  switch (command) {
+    case Command::Help:
+      printUsage();
+      return 0;
+    case Command::Install:
+      return installService(configuredStartType());
+    case Command::InstallAndStart:
+      installService(configuredStartType());
+      return startService(list);
+    case Command::InstallAuto:
+      return installService(kAutoStart);
+    case Command::InstallDemand:
+      return installService(kDemandStart);
+    case Command::Uninstall:
+      return uninstallService(true);
+    case Command::Stop:
+      return stopService(true);
+    case Command::Start:
+      return startService(list);
+    case Command::Restart:
+      stopService(false);
+      return startService(list);
+    case Command::Status:
+      return printServiceStatus();
+    case Command::Run:
+      logLine(L"running service");
+      processState().noRedirection = true;
+      return runInForeground(programPath, list);
+    case Command::RunRedirect:
+      logLine(L"running service with redirection");
+      return runInForeground(programPath, list);
+    case Command::None:
+      break;
+  }
+  runServiceDispatcher();
+  return 0;
+}
+
+}  // namespace
+
+int processEntry() {
+  installLogWriter();
+  ProcessState& state = processState();
+  state.serviceMode = true;
+  prepareStartup();
+  state.serviceName = config::getConfigStringW(kServiceName, kServiceNameCapacity);
+
+  const wchar_t* commandLine = GetCommandLineW();
+  logLine(L"command line %ls", commandLine);
+  ArgumentList list;
+  splitArguments(commandLine, list);
+  std::wstring programPath;
+  if (!list.empty()) {
+    programPath = list.front();
+    list.erase(list.begin());
+  }
+
+  // The service child: the host appends the marker, whatever precedes it.
+  if (!list.empty() && list.back() == kRestartMarker) {
+    list.pop_back();
+    runApplication(list, true);
+    return 0;
+  }
+
+  Command command = Command::None;
+  std::wstring word;
+  if (!list.empty() && switchWord(list.front(), word)) {
+    list.erase(list.begin());
+    if (!list.empty()) {
+      // The name buffer holds 6000 units with its terminator. A longer name
+      // is refused rather than cut: a cut name would address some other
+      // service than the one the user typed.
+      if (list.front().size() >= kServiceNameCapacity) {
+        logError(L"service name argument too long (%d units)", static_cast<int>(list.front().size()));
+        writeConsoleText(stderr, L"The service name is too long.\n");
+        return 1;
+      }
+      state.serviceName = list.front();
+    }
+    command = commandFor(word);
+  }
+  return dispatch(command, programPath, list);
+}
+
+}  // namespace zvt

@@ -1,0 +1,131 @@
+#include <cstdio>
+#include <vector>
+
+#include "base/handle.h"
+#include "base/text.h"
+#include "base/win32.h"
+#include "config/accessors.h"
+#include "runtime/console.h"
+#include "runtime/errors.h"
+#include "runtime/log.h"
+#include "runtime/message_format.h"
+
+namespace zvt {
+namespace {
+
+ErrorDisplay g_display = ErrorDisplay::Dialog;
+
+constexpr uint32_t kCaptionMessage = 1000;
+
+std::wstring longForm(const std::wstring& path) {
+  std::vector<wchar_t> buf(kMessageCapacity);
+  DWORD n = GetLongPathNameW(path.c_str(), buf.data(), kMessageCapacity);
+  return n > 0 && n < kMessageCapacity ? std::wstring(buf.data(), n) : path;
+}
+
+// Standard error gets narrow text with a line break. Units the ANSI code
+// page cannot show become "?" instead of ending the write early, as the C
+// runtime's default-locale narrowing would.
+void writeStandardError(const std::wstring& text) { writeConsoleText(stderr, text + L"\n"); }
+
+}  // namespace
+
+void setErrorDisplay(ErrorDisplay mode) { g_display = mode; }
+ErrorDisplay errorDisplay() { return g_display; }
+
+std::string& launcherTempDirectory() {
+  static std::string* dir = new std::string();  // lives until exit
+  return *dir;
+}
+
+void showError(const std::wstring& text) {
+  std::wstring log = logPath();
+  std::wstring shown = withLogPath(text, log.empty() ? log : longForm(log));
+  if (g_display == ErrorDisplay::Dialog) {
+    std::wstring caption = config::getMessageText(kCaptionMessage);
+    MessageBoxW(nullptr, shown.c_str(), caption.c_str(), MB_ICONERROR | MB_OK);
+    return;
+  }
+  HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+  if (out == nullptr || out == INVALID_HANDLE_VALUE || GetFileType(out) != FILE_TYPE_CHAR) {
+    writeStandardError(shown);
+    return;
+  }
+  DWORD written = 0;
+  if (!WriteConsoleW(out, shown.c_str(), static_cast<DWORD>(shown.size()), &written, nullptr)) {
+    // A character device that is not a console (NUL, a serial port).
+    writeStandardError(shown);
+    return;
+  }
+  FlushFileBuffers(out);
+}
+
+void showMessage(uint32_t id, const std::wstring* argument) {
+  std::wstring text = config::getMessageText(id);
+  if (argument) text = insertArgument(text, *argument);
+  showError(text);
+}
+
+void showMessageA(uint32_t id, const std::string& argument) {
+  std::string bounded = argument.substr(0, kMessageCapacity - 1);
+  std::wstring wide = widenBytes(bounded);
+  showMessage(id, &wide);
+}
+
+void fatalText(const std::wstring& text) {
+  showError(text);
+  fatalExit(1);
+}
+
+void fatalMessage(uint32_t id, const std::string& argument) {
+  showMessageA(id, argument);
+  fatalExit(1);
+}
+
+void fatalMessageW(uint32_t id, const std::wstring* argument) {
+  showMessage(id, argument);
+  fatalExit(1);
+}
+
+void emptyDirectory(const std::wstring& path, bool recursive) {
+  if (path.empty() || path[0] == L'.') return;
+  logLine(L"emptying %ls", path.c_str());
+  WIN32_FIND_DATAW entry;
+  UniqueFindHandle find(FindFirstFileW((path + L"\\*.*").c_str(), &entry));
+  if (!find) return;
+  do {
+    std::wstring name = entry.cFileName;
+    if (name == L"." || name == L"..") continue;
+    std::wstring full = path + L"\\" + name;
+    if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      logLine(L"attempting to remove %ls (%d)", full.c_str(), recursive ? 1 : 0);
+      if (recursive) emptyDirectory(full, false);
+      RemoveDirectoryW(full.c_str());
+    } else {
+      logLine(L"attempting to delete %ls", full.c_str());
+      DeleteFileW(full.c_str());
+    }
+  } while (FindNextFileW(find.get(), &entry));
+}
+
+void fatalExit(int code) {
+  const std::string& dir = launcherTempDirectory();
+  if (!dir.empty()) {
+    // The directory name is ANSI text; widen it through the same code page
+    // that produced it.
+    int n = MultiByteToWideChar(CP_ACP, 0, dir.c_str(), -1, nullptr, 0);
+    if (n > 0) {
+      std::vector<wchar_t> wide(static_cast<size_t>(n));
+      MultiByteToWideChar(CP_ACP, 0, dir.c_str(), -1, wide.data(), n);
+      emptyDirectory(wide.data(), true);
+      RemoveDirectoryW(wide.data());
+    }
+  }
+  fflush(stdout);
+  fflush(stderr);
+  // No C runtime exit handlers: other threads (the JVM's) may still run, and
+  // their state must not be torn down under them.
+  ExitProcess(static_cast<UINT>(code));
+}
+
+}  // namespace zvt

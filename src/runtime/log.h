@@ -1,0 +1,21 @@
+// The optional diagnostic log: a UTF-8 file in the temporary directory, one
+// stamped line per event, switched on only by QUARN_LOG=yes or
+// ZENTROVIA_LOG=yes. Formats are wide printf formats; write wide string
+// arguments as %ls and narrow ones as %hs, which mean the same to every
+// Windows C runtime.
+#pragma once
+
+#include <string>
+
+namespace zvt {
+
+void logLine(const wchar_t* format, ...);
+void logError(const wchar_t* format, ...);
+
+// The log file's path, or empty when no log was set up.
+std::wstring logPath();
+
+// Makes platform-free modules write through this log.
+void installLogWriter();
+
+}  // namespace zvt

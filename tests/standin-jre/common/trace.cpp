@@ -1,0 +1,28 @@
+#include "trace.h"
+
+#include "standin_home.h"
+
+namespace standin {
+
+namespace {
+std::wstring g_home;
+}
+
+void setTraceHome(const std::wstring& home) {
+  g_home = home;
+  CreateDirectoryW(standinDir(home).c_str(), nullptr);
+}
+
+const std::wstring& traceHome() { return g_home; }
+
+void trace(const JsonLine& line) {
+  if (g_home.empty()) return;
+  std::string text = line.str();
+  // Thread and time make interleavings readable; they are added last so that
+  // "ev" stays the first field of every record.
+  text.insert(text.size() - 2, ",\"tid\":" + std::to_string(GetCurrentThreadId()) +
+                                   ",\"ms\":" + std::to_string(GetTickCount()));
+  appendToFile(standinDir(g_home) + L"\\trace.jsonl", text);
+}
+
+}  // namespace standin
