@@ -1,3 +1,0 @@
-file(REMOVE_RECURSE
-  "libzvt_core.a"
-)
