@@ -1,0 +1,251 @@
+#include "jvm/launch/jni_conversation.h"
+
+#include <string>
+#include <vector>
+
+namespace zvt::jni {
+
+namespace {
+
+std::vector<jchar> jchars(const std::wstring& text) {
+  std::vector<jchar> out;
+  out.reserve(text.size());
+  for (wchar_t ch : text) out.push_back(static_cast<jchar>(ch & 0xFFFF));
+  return out;
+}
+
+jstring newJavaString(JNIEnv* env, const std::wstring& text) {
+  std::vector<jchar> units = jchars(text);
+  return env->NewString(units.data(), static_cast<jsize>(units.size()));
+}
+
+// A failed FindClass/GetMethodID leaves NoClassDefFoundError or
+// NoSuchMethodError pending; most JNI functions must not run until it is
+// cleared.
+void clearLookupFailure(JNIEnv* env) {
+  if (env->ExceptionCheck()) env->ExceptionClear();
+}
+
+void deleteLocal(JNIEnv* env, jobject ref) {
+  if (ref != nullptr) env->DeleteLocalRef(ref);
+}
+
+}  // namespace
+
+std::string utf16ToUtf8(const std::wstring& text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    unsigned long cp = static_cast<unsigned long>(text[i]) & 0xFFFF;
+    if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < text.size()) {
+      unsigned long low = static_cast<unsigned long>(text[i + 1]) & 0xFFFF;
+      if (low >= 0xDC00 && low < 0xE000) {
+        cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
+        ++i;
+      }
+    }
+    if (cp < 0x80) {
+      out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+      out += static_cast<char>(0xC0 | (cp >> 6));
+      out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+      out += static_cast<char>(0xE0 | (cp >> 12));
+      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | (cp >> 18));
+      out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+  }
+  return out;
+}
+
+std::wstring utf8ToUtf16(const std::string& text) {
+  std::wstring out;
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(text.data());
+  const unsigned char* end = p + text.size();
+  while (p < end) {
+    unsigned long cp = *p;
+    int extra = cp >= 0xF0 ? 3 : cp >= 0xE0 ? 2 : cp >= 0xC0 ? 1 : 0;
+    if (extra > end - p - 1) extra = 0;  // truncated sequence: take the byte as is
+    if (extra > 0) cp &= 0x3F >> extra;
+    for (int k = 1; k <= extra; ++k) cp = (cp << 6) | (p[k] & 0x3F);
+    p += 1 + extra;
+    if (cp >= 0x10000) {
+      cp -= 0x10000;
+      out += static_cast<wchar_t>(0xD800 + (cp >> 10));
+      out += static_cast<wchar_t>(0xDC00 + (cp & 0x3FF));
+    } else {
+      out += static_cast<wchar_t>(cp);
+    }
+  }
+  return out;
+}
+
+CreatedVm createJavaVm(CreateJavaVmFn create, const std::vector<std::string>& options) {
+  // JNI takes non-const option strings; they must outlive the JVM's reading
+  // of them, which ends when JNI_CreateJavaVM returns.
+  std::vector<std::string> storage(options);
+  std::vector<JavaVMOption> records(storage.size());
+  for (size_t i = 0; i < storage.size(); ++i) {
+    records[i].optionString = &storage[i][0];
+    records[i].extraInfo = nullptr;
+  }
+  JavaVMInitArgs args{};
+  args.version = JNI_VERSION_1_2;
+  args.nOptions = static_cast<jint>(records.size());
+  args.options = records.empty() ? nullptr : records.data();
+  args.ignoreUnrecognized = JNI_TRUE;
+  CreatedVm created;
+  void* env = nullptr;
+  created.result = create(&created.vm, &env, &args);
+  created.env = static_cast<JNIEnv*>(env);
+  return created;
+}
+
+bool configureSplash(JNIEnv* env, const SplashConfig& config, ConversationLog& log) {
+  jclass cls = env->FindClass(kSplashClass);
+  if (cls == nullptr) {
+    log.error("could not find main class for splash properties");
+    clearLookupFailure(env);
+    return false;
+  }
+  jmethodID method = env->GetStaticMethodID(cls, kSplashMethod, kSplashSignature);
+  if (method == nullptr) {
+    log.error("could not find method for splash properties");
+    clearLookupFailure(env);
+    deleteLocal(env, cls);
+    return false;
+  }
+  jstring texts[4];
+  for (int i = 0; i < 4; ++i) texts[i] = env->NewStringUTF(config.groups[i].text.c_str());
+  const SplashGroup* g = config.groups;
+  // Variadic JNI calls: jboolean travels promoted to int.
+  env->CallStaticVoidMethod(cls, method, static_cast<int>(JNI_TRUE),
+                            static_cast<int>(config.flag ? JNI_TRUE : JNI_FALSE), texts[0],
+                            g[0].first, g[0].second, texts[1], g[1].first, g[1].second, texts[2],
+                            g[2].first, g[2].second, texts[3], g[3].first, g[3].second);
+  for (jstring text : texts) deleteLocal(env, text);
+  deleteLocal(env, cls);
+  return true;
+}
+
+bool callInitFromLauncher(JNIEnv* env, bool value, ConversationLog& log) {
+  jclass cls = env->FindClass(kPlatformClass);
+  if (cls == nullptr) {
+    log.error(std::string("did not find ") + kPlatformClass);
+    clearLookupFailure(env);
+    return false;
+  }
+  jmethodID method = env->GetStaticMethodID(cls, "initFromLauncher", "(Z)V");
+  if (method == nullptr) {
+    log.error("did not find initMethod");
+    clearLookupFailure(env);
+    deleteLocal(env, cls);
+    return false;
+  }
+  env->CallStaticVoidMethod(cls, method, static_cast<int>(value ? JNI_TRUE : JNI_FALSE));
+  deleteLocal(env, cls);
+  return true;
+}
+
+bool setModuleNameProperty(JNIEnv* env, const std::wstring& modulePath, ConversationLog& log) {
+  jclass system = env->FindClass("java/lang/System");
+  if (system == nullptr) {
+    log.error("could not get system class");
+    clearLookupFailure(env);
+    return false;
+  }
+  jmethodID setProperty = env->GetStaticMethodID(
+      system, "setProperty", "(Ljava/lang/String;Ljava/lang/String;)Ljava/lang/String;");
+  if (setProperty == nullptr) {
+    log.error("could not get method for module name init");
+    clearLookupFailure(env);
+    deleteLocal(env, system);
+    return false;
+  }
+  jstring value = newJavaString(env, modulePath);
+  jstring name = newJavaString(env, L"quarn.moduleName");
+  bool made = false;
+  if (value == nullptr || name == nullptr) {
+    log.error("could not create string for init module name");
+    clearLookupFailure(env);
+  } else {
+    log.line("setting quarn.moduleName to " + utf16ToUtf8(modulePath));
+    jobject previous = env->CallStaticObjectMethod(system, setProperty, name, value);
+    deleteLocal(env, previous);
+    made = true;
+  }
+  deleteLocal(env, name);
+  deleteLocal(env, value);
+  deleteLocal(env, system);
+  return made;
+}
+
+MainOutcome invokeMain(JNIEnv* env, const std::string& launcherClass,
+                       const std::vector<std::wstring>& params, ConversationLog& log) {
+  std::string name = launcherClass;
+  for (char& ch : name) {
+    if (ch == '.') ch = '/';
+  }
+  log.line("main class: " + name);
+  jclass cls = env->FindClass(name.c_str());
+  if (cls == nullptr) {
+    log.error("could not find main class");
+    return MainOutcome::ClassMissing;
+  }
+  jmethodID main = env->GetStaticMethodID(cls, "main", "([Ljava/lang/String;)V");
+  if (main == nullptr) {
+    log.error("could not find main method");
+    return MainOutcome::MethodMissing;
+  }
+  log.line("param count: " + std::to_string(params.size()));
+  jclass stringClass = env->FindClass("java/lang/String");
+  jobjectArray array = stringClass == nullptr
+                           ? nullptr
+                           : env->NewObjectArray(static_cast<jsize>(params.size()), stringClass, nullptr);
+  if (array == nullptr) return MainOutcome::ArrayFailed;
+  for (size_t i = 0; i < params.size(); ++i) {
+    log.line("param " + std::to_string(i) + ": " + utf16ToUtf8(params[i]));
+    jstring text = newJavaString(env, params[i]);
+    if (text == nullptr) return MainOutcome::StringFailed;
+    env->SetObjectArrayElement(array, static_cast<jsize>(i), text);
+    deleteLocal(env, text);
+  }
+  log.line("calling main");
+  env->CallStaticVoidMethod(cls, main, array);
+  log.line("main returned");
+  return reportPendingException(env, true, log) ? MainOutcome::Returned
+                                                : MainOutcome::ExceptionEscaped;
+}
+
+bool reportPendingException(JNIEnv* env, bool describe, ConversationLog& log) {
+  jthrowable exception = env->ExceptionOccurred();
+  if (exception == nullptr) return true;
+  log.error("an exception occurred");
+  if (describe) env->ExceptionDescribe();
+  env->ExceptionClear();
+  // The text comes from the object kept above: describing has already
+  // cleared the pending exception.
+  jclass cls = env->GetObjectClass(exception);
+  jmethodID toString = cls ? env->GetMethodID(cls, "toString", "()Ljava/lang/String;") : nullptr;
+  jstring text = toString ? static_cast<jstring>(env->CallObjectMethod(exception, toString)) : nullptr;
+  if (text != nullptr) {
+    const jchar* chars = env->GetStringChars(text, nullptr);
+    if (chars != nullptr) {
+      jsize length = env->GetStringLength(text);
+      log.error(utf16ToUtf8(std::wstring(chars, chars + length)));
+      env->ReleaseStringChars(text, chars);
+    }
+  }
+  // toString itself may throw; nothing of it may leak into the caller.
+  if (env->ExceptionCheck()) env->ExceptionClear();
+  deleteLocal(env, text);
+  deleteLocal(env, cls);
+  deleteLocal(env, exception);
+  return false;
+}
+
+}  // namespace zvt::jni

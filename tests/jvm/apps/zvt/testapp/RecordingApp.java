@@ -1,0 +1,35 @@
+package zvt.testapp;
+
+import com.quarn.runtime.LaunchSupport;
+import com.quarn.runtime.SplashConfig;
+import com.quarn.runtime.WinLauncher;
+import com.zentrovia.runtime.installer.platform.win32.Common;
+import java.io.IOException;
+import java.nio.charset.StandardCharsets;
+import java.nio.file.Files;
+import java.nio.file.Paths;
+import java.util.ArrayList;
+import java.util.List;
+
+/** Writes what it was given to the file named by zvt.test.out, one fact per line. */
+public final class RecordingApp {
+    public static void main(String[] args) throws IOException {
+        List<String> lines = new ArrayList<>();
+        for (String arg : args) {
+            lines.add("arg=" + arg);
+        }
+        lines.add("windowed=" + System.getProperty("quarn.windowed"));
+        lines.add("first=" + System.getProperty("quarn.firstArgument"));
+        lines.add("moduleName=" + System.getProperty("quarn.moduleName"));
+        SplashConfig splash = WinLauncher.getSplashConfig();
+        lines.add("splash=" + splash);
+        lines.add("platform=" + Common.getInitCalls() + "," + Common.isNativesFromLauncher());
+        lines.add("freshLogs=" + LaunchSupport.current().isFreshLogs());
+        lines.add("loader=" + RecordingApp.class.getModule().isNamed());
+        System.out.println("stdout-line");
+        System.err.println("stderr-line");
+        System.out.flush();
+        System.err.flush();
+        Files.write(Paths.get(System.getProperty("zvt.test.out")), lines, StandardCharsets.UTF_8);
+    }
+}

@@ -1,0 +1,3 @@
+module zvt.testmodule {
+    exports zvt.testmodule;
+}
