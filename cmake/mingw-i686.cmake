@@ -1,13 +1,15 @@
 # Cross toolchain for the 32-bit Windows tree (mingw-w64, i686).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++)
+# The posix thread model: GoogleTest needs std::mutex, which the win32
+# model of this compiler lacks. winpthread is linked statically.
+set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
+set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
 set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
 set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-# Tests of this tree run through Wine; the run script sets up the prefix.
-find_program(ZVT_WINE wine REQUIRED)
+# Tests of this tree run through Wine's loader for 32-bit programs.
+find_program(ZVT_WINE NAMES wine wine64 PATHS /usr/lib/wine /usr/lib/wine64 NO_DEFAULT_PATH REQUIRED)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${ZVT_WINE})

@@ -47,8 +47,9 @@ constexpr uint32_t kLauncherKind = 107;
 
 }  // namespace
 
-int loadConfiguration() {
-  const std::wstring& path = modulePathW();
+int loadConfiguration() { return loadConfigurationFrom(modulePathW()); }
+
+int loadConfigurationFrom(const std::wstring& path) {
   UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) {

@@ -28,9 +28,9 @@ bool readPeLayout(const std::vector<uint8_t>& image, PeLayout& layout, std::stri
     error = "not a PE executable (no PE signature)";
     return false;
   }
-  uint32_t sections;
-  uint32_t optionalSize;
-  uint32_t magic;
+  uint32_t sections = 0;
+  uint32_t optionalSize = 0;
+  uint32_t magic = 0;
   u16At(image, pe + 6, sections);
   u16At(image, pe + 20, optionalSize);
   const uint64_t optional = uint64_t{pe} + 24;

@@ -1,0 +1,105 @@
+// The process entry end to end: usage, the dispatcher fallback, switch
+// grammar, the service-name argument.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "launcher_fixture.h"
+
+namespace zvt::e2e {
+namespace {
+
+block::Content basicContent() {
+  block::Content c;
+  c.entries = {{101, "ZvtE2eService"}, {107, "4"}};
+  c.messages = {{1000, L"Error"}};
+  return c;
+}
+
+TEST(Entry, UsageNamesTheExecutable) {
+  LauncherSandbox box(L"usage");
+  std::wstring exe = box.pack(basicContent(), L"myservice.exe");
+  for (const wchar_t* sw : {L"/?", L"-help", L"--help", L"/-?"}) {
+    test::RunResult r = box.run(exe, sw);
+    EXPECT_FALSE(r.timedOut);
+    EXPECT_EQ(0u, r.exitCode) << r.err;
+    EXPECT_EQ(0u, r.out.find("Usage: myservice.exe /install | /uninstall | /stop | /start | /status | /run | "
+                             "/run-redirect"))
+        << r.out;
+  }
+  std::wstring other = box.pack(basicContent(), L"Other App.exe");
+  test::RunResult r = box.run(other, L"/?");
+  EXPECT_EQ(0u, r.out.find("Usage: Other App.exe /install")) << r.out;
+}
+
+// Outside the Service Control Manager the dispatcher call fails with 1063;
+// under Wine it takes seconds to give up, so the cases run side by side.
+TEST(Entry, UnrecognisedCommandLinesReachTheDispatcher) {
+  const std::vector<std::wstring> cases = {L"", L"/bogus name extra", L"/INSTALL", L"-/install", L"install"};
+  struct Run {
+    std::unique_ptr<LauncherSandbox> box;
+    std::wstring exe;
+    test::RunResult result;
+  };
+  std::vector<Run> runs(cases.size());
+  std::vector<std::thread> threads;
+  for (size_t i = 0; i < cases.size(); ++i) {
+    runs[i].box = std::make_unique<LauncherSandbox>(L"dispatch");
+    runs[i].exe = runs[i].box->pack(basicContent());
+    threads.emplace_back([&runs, &cases, i] {
+      test::RunOptions o;
+      o.setEnv[L"QUARN_LOG"] = L"yes";
+      runs[i].result = runs[i].box->run(runs[i].exe, cases[i], o);
+    });
+  }
+  for (auto& t : threads) t.join();
+  for (size_t i = 0; i < cases.size(); ++i) {
+    const test::RunResult& r = runs[i].result;
+    std::string label(cases[i].begin(), cases[i].end());
+    EXPECT_FALSE(r.timedOut) << label;
+    EXPECT_EQ(0u, r.exitCode) << label;
+    EXPECT_TRUE(r.out.empty()) << label << ": " << r.out;
+    std::string log = runs[i].box->log();
+    EXPECT_TRUE(contains(log, "] calling StartServiceCtrlDispatcher\r\n")) << label << log;
+    EXPECT_TRUE(contains(log, "] StartServiceCtrlDispatcher failed with error 1063\r\n")) << label << log;
+    EXPECT_TRUE(contains(log, "] StartServiceCtrlDispatcher returned\r\n")) << label << log;
+  }
+}
+
+TEST(Entry, PendingCommandsSayTheyAreNotAvailable) {
+  LauncherSandbox box(L"pending");
+  std::wstring exe = box.pack(basicContent());
+  for (const wchar_t* args : {L"/install", L"/status", L"/start Name a b", L"/uninstall"}) {
+    test::RunResult r = box.run(exe, args);
+    EXPECT_EQ(1u, r.exitCode);
+    EXPECT_TRUE(contains(r.err, "is not available yet")) << r.err;
+  }
+}
+
+TEST(Entry, TheRestartMarkerWinsOverASwitch) {
+  LauncherSandbox box(L"marker");
+  std::wstring exe = box.pack(basicContent());
+  test::RunOptions o;
+  o.setEnv[L"QUARN_LOG"] = L"yes";
+  test::RunResult r = box.run(exe, L"/install MyService __zvt_restart", o);
+  EXPECT_EQ(0u, r.exitCode);  // the service child always ends with 0
+  std::string log = box.log();
+  EXPECT_TRUE(contains(log, "runApplication: 2 arguments, console handler 1")) << log;
+  EXPECT_FALSE(contains(log, "Installing the service")) << log;
+}
+
+TEST(Entry, AnOverlongServiceNameIsRefused) {
+  LauncherSandbox box(L"longname");
+  std::wstring exe = box.pack(basicContent());
+  test::RunResult r = box.run(exe, L"/status " + std::wstring(6000, L'n'));
+  EXPECT_EQ(1u, r.exitCode);
+  EXPECT_TRUE(contains(r.err, "The service name is too long.")) << r.err;
+  // 5999 units still fit the buffer and reach the command.
+  r = box.run(exe, L"/status " + std::wstring(5999, L'n'));
+  EXPECT_TRUE(contains(r.err, "Service status is not available yet")) << r.err;
+}
+
+}  // namespace
+}  // namespace zvt::e2e

@@ -1,0 +1,54 @@
+#include "launcher_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "pack.h"
+
+namespace zvt::e2e {
+
+std::wstring g_templatePath;
+
+std::string readTemplate() {
+  std::string bytes;
+  EXPECT_TRUE(test::readFileBytes(g_templatePath, bytes)) << "cannot read the launcher template";
+  return bytes;
+}
+
+std::wstring LauncherSandbox::pack(const block::Content& content, const std::wstring& name) {
+  std::string image = readTemplate();
+  std::vector<uint8_t> bytes(image.begin(), image.end()), packed;
+  std::string error;
+  EXPECT_TRUE(pack::packImage(bytes, content, packed, error)) << error;
+  std::wstring path = box_.file(name);
+  EXPECT_TRUE(test::writeFileBytes(path, std::string(packed.begin(), packed.end())));
+  return path;
+}
+
+std::wstring LauncherSandbox::tempDir() const {
+  std::wstring t = box_.file(L"tmp");
+  CreateDirectoryW(t.c_str(), nullptr);
+  return t;
+}
+
+test::RunResult LauncherSandbox::run(const std::wstring& exe, const std::wstring& arguments, test::RunOptions options) {
+  std::wstring tmp = tempDir();
+  // GetTempPath looks at TMP first, then TEMP.
+  if (!options.setEnv.count(L"TMP")) options.setEnv[L"TMP"] = tmp;
+  if (!options.setEnv.count(L"TEMP")) options.setEnv[L"TEMP"] = tmp;
+  std::wstring cmd = test::quote(exe) + (arguments.empty() ? L"" : L" " + arguments);
+  return test::runProcess(cmd, options);
+}
+
+std::string LauncherSandbox::log(int n) const {
+  std::string bytes;
+  test::readFileBytes(box_.file(L"tmp\\zvt_nlog_" + std::to_wstring(n) + L".log"), bytes);
+  return bytes;
+}
+
+bool contains(const std::string& haystack, const std::string& needle) {
+  return haystack.find(needle) != std::string::npos;
+}
+
+}  // namespace zvt::e2e

@@ -1,0 +1,40 @@
+// End-to-end fixture: packs the launcher template into a fresh sandbox under
+// a chosen name and runs it.
+#pragma once
+
+#include <string>
+
+#include "config/block_format.h"
+#include "support/win_process.h"
+
+namespace zvt::e2e {
+
+// Set from --template= on the command line.
+extern std::wstring g_templatePath;
+
+std::string readTemplate();
+
+class LauncherSandbox {
+ public:
+  explicit LauncherSandbox(const std::wstring& tag) : box_(tag) {}
+
+  // Packs `content` into <sandbox>\<name> and returns the path.
+  std::wstring pack(const block::Content& content, const std::wstring& name = L"myservice.exe");
+  // Runs the packed launcher with `arguments`, its temporary directory (and
+  // so its log) inside the sandbox.
+  test::RunResult run(const std::wstring& exe, const std::wstring& arguments, test::RunOptions options = {});
+
+  const std::wstring& dir() const { return box_.path(); }
+  std::wstring tempDir() const;
+  std::wstring file(const std::wstring& name) const { return box_.file(name); }
+  // The content of log file number n in the sandbox's temporary directory
+  // (UTF-8 bytes), empty when it does not exist.
+  std::string log(int n = 1) const;
+
+ private:
+  test::Sandbox box_;
+};
+
+bool contains(const std::string& haystack, const std::string& needle);
+
+}  // namespace zvt::e2e
