@@ -4,6 +4,13 @@
 
 namespace standin {
 
+std::wstring exePath() {
+  std::wstring path(32768, L'\0');
+  DWORD n = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
+  path.resize(n);
+  return path;
+}
+
 std::wstring modulePathOf(const void* address) {
   HMODULE module = nullptr;
   // UNCHANGED_REFCOUNT: we only ask for the name, we do not keep the module.

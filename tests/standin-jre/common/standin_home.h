@@ -9,6 +9,8 @@
 
 namespace standin {
 
+// Full path of the running executable.
+std::wstring exePath();
 // Full path of the module that contains `address` (an exe or a DLL).
 std::wstring modulePathOf(const void* address);
 

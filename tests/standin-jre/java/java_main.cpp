@@ -29,7 +29,7 @@ void writeStderr(const std::string& bytes) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  std::wstring self = modulePathOf(reinterpret_cast<const void*>(&wmain));
+  std::wstring self = exePath();
   std::wstring home = homeFor(self, 1);
   std::wstring dir = standinDir(home);
   CreateDirectoryW(dir.c_str(), nullptr);

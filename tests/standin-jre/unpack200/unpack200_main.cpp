@@ -11,7 +11,7 @@
 using namespace standin;
 
 int wmain(int argc, wchar_t** argv) {
-  std::wstring self = modulePathOf(reinterpret_cast<const void*>(&wmain));
+  std::wstring self = exePath();
   std::wstring dir = standinDir(homeFor(self, 1));
   CreateDirectoryW(dir.c_str(), nullptr);
   appendToFile(dir + L"\\unpack.log", utf8(GetCommandLineW()) + "\n");
