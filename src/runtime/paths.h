@@ -1,18 +1,76 @@
-// The launcher's own paths and the temporary directory.
+// The launcher's own paths, the temporary directory, and the common path
+// operations. Every path has a wide (UTF-16) form for the launcher's own file
+// operations and an ANSI-safe narrow form (the long path when it converts to
+// the file functions' code page without loss, else the 8.3 short path) for
+// the narrow interfaces of the JVM and the C runtime.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <string>
 
 namespace zvt {
 
-// The executable's path in long form (computed once).
+// The executable's path, long form (computed once, on first use).
 const std::wstring& modulePathW();
-
+// Its ANSI-safe narrow form; empty when none could be found.
+const std::string& modulePathA();
 // The executable's file name without directory and extension.
 std::wstring moduleBaseName();
 
-// The temporary directory. With `fatal` set, a missing one ends the process
-// with the "no temporary directory" message; otherwise the result is empty.
+// The directory holding the executable, with a trailing backslash.
+const std::string& launcherDirectoryA();
+const std::wstring& launcherDirectoryW();
+// The narrow form widened byte by byte (each byte becomes the unit of the
+// same value).
+const std::wstring& launcherDirectoryWidenedA();
+
+// The temporary directory (chosen once among the candidates). The narrow
+// form ends the process with message 1015 when there is none; the wide form
+// does so only with `fatal`, else it gives an empty string.
+std::string tempDirectoryA();
 std::wstring tempDirectoryW(bool fatal);
+
+// A new temporary file name ("qrn" prefix) in the temporary directory.
+std::string makeTempFileName();
+
+// Joins a relative path to a base directory: the directory of `baseFile`
+// when given, else the launcher directory. Backslashes are collapsed.
+std::string makeAbsolute(const std::string& path, const std::string* baseFile = nullptr);
+// Wide variant; `widenedBase` takes the launcher directory's widened narrow
+// form instead of its wide form.
+std::wstring makeAbsoluteW(const std::wstring& path, const std::wstring* baseFile = nullptr,
+                           bool widenedBase = false);
+
+// makeAbsolute, then the system's full-path normalization; lowercased unless
+// keepCase.
+std::string fullPath(const std::string& path, bool keepCase);
+std::wstring fullPathW(const std::wstring& path, bool keepCase, bool widenedBase = false);
+
+// Each ";"-separated element made absolute (stops at the first empty one),
+// joined with ";"; `callback` sees each new element.
+std::string absolutePathList(const std::string& list,
+                             const std::function<void(const std::string&)>& callback = nullptr);
+
+// Narrow variant of collapsing runs of backslashes (through the file code
+// page; unchanged when that would lose characters).
+void collapseBackslashesA(std::string& path);
+
+// Drive roots are true without touching the disk; otherwise a directory
+// search for the path.
+bool fileExists(const std::string& path);
+bool fileExists(const std::wstring& path);
+// The last-write time (100 ns units since 1601) of the first match.
+bool fileTime(const std::wstring& path, uint64_t* lastWrite = nullptr);
+bool fileTime(const std::string& path, uint64_t* lastWrite = nullptr);
+
+// Converts with the file functions' code page, "?" for what it cannot show;
+// `lossy` tells whether anything was lost (or the conversion failed).
+std::string toNarrow(const std::wstring& wide, bool* lossy = nullptr);
+// The reverse, with the same code page.
+std::wstring toWide(const std::string& narrow);
+
+// Lowercases through UTF-16; unchanged when converting back would lose.
+void lowercasePathA(std::string& path);
 
 }  // namespace zvt
