@@ -1,0 +1,88 @@
+#include "config/payload.h"
+
+#include <algorithm>
+
+#include "base/log_sink.h"
+#include "base/text.h"
+#include "config/block_format.h"
+
+namespace zvt {
+namespace {
+
+constexpr uint32_t kChunkSize = 6000;
+
+bool isSeparator(char c) { return c == '\\' || c == '/'; }
+
+size_t firstSeparator(const std::string& name) {
+  auto it = std::find_if(name.begin(), name.end(), isSeparator);
+  return it == name.end() ? std::string::npos : static_cast<size_t>(it - name.begin());
+}
+
+bool writeWhole(ByteSink& target, const uint8_t* data, uint32_t size) {
+  while (size > 0) {
+    uint32_t written = 0;
+    if (!target.write(data, size, written) || written == 0 || written > size) {
+      logErrorText(L"WriteFile failed " + decimal(size) + L" " + decimal(target.lastError()));
+      return false;
+    }
+    data += written;
+    size -= written;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::vector<std::string> includedFileNames(const std::string& list, long long count) {
+  std::vector<std::string> names;
+  size_t start = 0;
+  while (static_cast<long long>(names.size()) < count && start <= list.size()) {
+    size_t end = list.find(';', start);
+    if (end == std::string::npos) end = list.size();
+    if (end == start) break;
+    names.push_back(list.substr(start, end - start));
+    start = end + 1;
+  }
+  return names;
+}
+
+const char* refusedNameReason(const std::string& name) {
+  if (name.empty()) return "empty name";
+  if (isSeparator(name[0])) return "absolute name";
+  if (name.find("..") != std::string::npos) return "parent directory reference";
+  if (name.find(':') != std::string::npos) return "drive or stream colon";
+  size_t first = firstSeparator(name);
+  if (first != std::string::npos && std::any_of(name.begin() + static_cast<std::ptrdiff_t>(first) + 1, name.end(),
+                                                isSeparator)) {
+    return "more than one directory level";
+  }
+  return nullptr;
+}
+
+std::string directoryLevelOf(const std::string& name) {
+  size_t first = firstSeparator(name);
+  return first == std::string::npos ? std::string() : name.substr(0, first);
+}
+
+int copyMasked(ByteSource& source, ByteSink& target, uint64_t size, bool unmask) {
+  std::vector<uint8_t> chunk(kChunkSize);
+  uint64_t copied = 0;
+  while (copied < size) {
+    uint32_t want = static_cast<uint32_t>(std::min<uint64_t>(size - copied, kChunkSize));
+    uint32_t got = 0;
+    bool ok = source.read(chunk.data(), want, got);
+    if (!ok || got == 0) {
+      logErrorText(L"ReadFile failed " + decimal(got) + L" " + decimal(ok ? 0 : source.lastError()) + L" " +
+                   decimalUnsigned(copied));
+      return kCopyReadFailed;
+    }
+    if (unmask) {
+      for (uint32_t i = 0; i < got; ++i) chunk[i] ^= block::kPayloadMask;
+    }
+    if (!writeWhole(target, chunk.data(), got)) return kCopyWriteFailed;
+    copied += got;
+  }
+  return kCopyOk;
+}
+
+}  // namespace zvt

@@ -1,0 +1,46 @@
+// Included files: the names the block lists for them, the checks a name must
+// pass before anything is written under it, and the masked copy of a file's
+// content out of the executable. Platform-free; payload_win32.cpp extracts.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "config/byte_source.h"
+
+namespace zvt {
+
+// The names of key 2003 split at ";", in order, stopping at the first empty
+// name and after `count` names (a count of 0 or less gives none).
+std::vector<std::string> includedFileNames(const std::string& list, long long count);
+
+// Why a name must not be used as a path inside the launcher temporary
+// directory, or nullptr when it may. Refused: absolute names (a leading
+// separator), "..", a colon (drive or alternate data stream), and more than
+// one directory level. "\" and "/" both separate levels, as they do for the
+// file system.
+const char* refusedNameReason(const std::string& name);
+
+// The directory level of a name ("lib" for "lib\b.jar"), empty when it has
+// none.
+std::string directoryLevelOf(const std::string& name);
+
+// Where extracted bytes go: a file on Windows, memory in tests.
+class ByteSink {
+ public:
+  virtual ~ByteSink() = default;
+  // One write of up to `size` bytes; `written` is what was taken. Returns
+  // false on failure.
+  virtual bool write(const void* data, uint32_t size, uint32_t& written) = 0;
+  virtual uint32_t lastError() const { return 0; }
+};
+
+enum CopyResult { kCopyOk = 0, kCopyReadFailed = 1, kCopyWriteFailed = 2 };
+
+// Copies `size` bytes from the source's position in chunks of up to 6000,
+// XORing each byte with the payload mask when `unmask`. A write that takes
+// only part of a chunk is repeated for the rest.
+int copyMasked(ByteSource& source, ByteSink& target, uint64_t size, bool unmask);
+
+}  // namespace zvt

@@ -1,0 +1,41 @@
+// Environment and search path: cutting PATH down to the Windows directory,
+// putting the native-library directories in front of it, registering DLL
+// directories, and removing the variables through which users inject VM
+// options. Changes apply to this process and the processes it starts.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace zvt {
+
+// The variables through which a user could inject VM options, in the order
+// they are removed.
+extern const wchar_t* const kJavaOptionsVariables[3];
+
+// Whether `entry` begins with `prefix`, ignoring case. The default folds
+// only ASCII letters; the Win32 side passes the system's ordinal comparison.
+using PrefixMatch = std::function<bool(const std::wstring& entry, const std::wstring& prefix)>;
+bool asciiPrefixMatch(const std::wstring& entry, const std::wstring& prefix);
+
+// The ";"-separated entries of `path` that begin with `windowsDirectory`
+// (a plain prefix test: C:\WindowsApps matches C:\Windows), in order, joined
+// with ";". Empty entries are skipped.
+std::wstring keepWindowsEntries(const std::wstring& path, const std::wstring& windowsDirectory,
+                                const PrefixMatch& match = asciiPrefixMatch);
+
+// The native-library prefix followed by the current PATH, with one ";"
+// between them when the prefix does not end in one.
+std::wstring prefixedPath(const std::wstring& prefix, const std::wstring& currentPath);
+
+// Win32 operations.
+void reducePath();
+void clearJavaOptionsVariables();
+void setNativeLibraryPath();
+// A cookie for removeDllDirectory, or 0 when nothing was registered (key 154
+// off, the system lacks AddDllDirectory, or the call failed).
+uintptr_t addDllDirectory(const std::string& path);
+void removeDllDirectory(uintptr_t cookie);
+
+}  // namespace zvt

@@ -1,0 +1,112 @@
+// Included file names, their checks, and the masked copy.
+#include <gtest/gtest.h>
+
+#include "config/block_format.h"
+#include "config/payload.h"
+#include "log_capture.h"
+
+namespace zvt {
+namespace {
+
+using Names = std::vector<std::string>;
+
+TEST(IncludedFileNames, CountAndEmptyNamesEndTheList) {
+  EXPECT_EQ((Names{"a.jar", "lib\\b.jar"}), includedFileNames("a.jar;lib\\b.jar", 2));
+  EXPECT_EQ((Names{"a.jar"}), includedFileNames("a.jar;lib\\b.jar;c.jar", 1));
+  EXPECT_EQ((Names{"a.jar"}), includedFileNames("a.jar;;c.jar", 3));
+  EXPECT_EQ((Names{"a.jar", "b"}), includedFileNames("a.jar;b;", 5));
+  EXPECT_EQ(Names{}, includedFileNames(";a.jar", 2));
+  EXPECT_EQ(Names{}, includedFileNames("a.jar", 0));
+  EXPECT_EQ(Names{}, includedFileNames("a.jar", -3));
+  EXPECT_EQ(Names{}, includedFileNames("", 2));
+}
+
+TEST(IncludedFileNames, RefusedNames) {
+  const char* accepted[] = {"a.jar", "lib\\b.jar", "lib/b.jar", "a.b.jar", "x"};
+  for (const char* n : accepted) EXPECT_EQ(nullptr, refusedNameReason(n)) << n;
+  struct Case {
+    const char* name;
+    const char* reason;
+  } refused[] = {
+      {"\\evil.dll", "absolute name"},
+      {"/evil.dll", "absolute name"},
+      {"\\\\server\\share\\x", "absolute name"},
+      {"C:\\Windows\\x.dll", "drive or stream colon"},
+      {"C:x.dll", "drive or stream colon"},
+      {"a.jar:stream", "drive or stream colon"},
+      {"..\\up.dll", "parent directory reference"},
+      {"lib\\..\\..\\up", "parent directory reference"},
+      {"..", "parent directory reference"},
+      {"lib\\sub\\c.jar", "more than one directory level"},
+      {"lib/sub\\c.jar", "more than one directory level"},
+      {"", "empty name"},
+  };
+  for (const Case& c : refused) {
+    const char* reason = refusedNameReason(c.name);
+    ASSERT_NE(nullptr, reason) << c.name;
+    EXPECT_STREQ(c.reason, reason) << c.name;
+  }
+  EXPECT_EQ("lib", directoryLevelOf("lib\\b.jar"));
+  EXPECT_EQ("lib", directoryLevelOf("lib/b.jar"));
+  EXPECT_EQ("", directoryLevelOf("a.jar"));
+}
+
+// A sink that takes at most `limit` bytes per write and can fail after a
+// number of writes.
+class MemorySink : public ByteSink {
+ public:
+  bool write(const void* data, uint32_t size, uint32_t& written) override {
+    if (failAfter >= 0 && calls++ >= failAfter) return false;
+    written = std::min(size, limit);
+    const uint8_t* p = static_cast<const uint8_t*>(data);
+    bytes.insert(bytes.end(), p, p + written);
+    return true;
+  }
+  uint32_t lastError() const override { return 112; }
+  std::vector<uint8_t> bytes;
+  uint32_t limit = UINT32_MAX;
+  int failAfter = -1;
+  int calls = 0;
+};
+
+std::vector<uint8_t> masked(size_t size) {
+  std::vector<uint8_t> data(size);
+  for (size_t i = 0; i < size; ++i) data[i] = static_cast<uint8_t>((i * 7) ^ block::kPayloadMask);
+  return data;
+}
+
+TEST(CopyMasked, UnmasksAcrossChunksAndPartialWrites) {
+  std::vector<uint8_t> data = masked(14000);  // three chunks of up to 6000
+  MemorySource source(data);
+  MemorySink sink;
+  sink.limit = 1000;
+  EXPECT_EQ(kCopyOk, copyMasked(source, sink, 13999, true));
+  ASSERT_EQ(13999u, sink.bytes.size());
+  for (size_t i = 0; i < sink.bytes.size(); ++i) ASSERT_EQ(static_cast<uint8_t>(i * 7), sink.bytes[i]) << i;
+  EXPECT_EQ(13999u, source.position());  // the next file's size follows
+
+  MemorySource again(data);
+  MemorySink plain;
+  EXPECT_EQ(kCopyOk, copyMasked(again, plain, 10, false));
+  EXPECT_EQ(std::vector<uint8_t>(data.begin(), data.begin() + 10), plain.bytes);
+}
+
+TEST(CopyMasked, ReadAndWriteFailures) {
+  std::vector<uint8_t> data = masked(7000);
+  test::LogCapture log;
+  MemorySource shortSource(data);
+  MemorySink sink;
+  EXPECT_EQ(kCopyReadFailed, copyMasked(shortSource, sink, 9000, true));
+  EXPECT_TRUE(log.contains(L"ERROR: ReadFile failed 0 0 7000"));
+  EXPECT_EQ(7000u, sink.bytes.size());
+
+  MemorySource source(data);
+  MemorySink failing;
+  failing.limit = 2500;
+  failing.failAfter = 2;  // the third write fails: 1000 bytes of the chunk left
+  EXPECT_EQ(kCopyWriteFailed, copyMasked(source, failing, 7000, true));
+  EXPECT_TRUE(log.contains(L"ERROR: WriteFile failed 1000 112"));
+}
+
+}  // namespace
+}  // namespace zvt
