@@ -55,7 +55,8 @@ TEST(Log, LineFormat) {
   std::wstring exe = box.pack(content(), L"fmt.exe");
   test::RunOptions o;
   o.setEnv[L"QUARN_LOG"] = L"yes";
-  box.run(exe, L"/status", o);
+  // An overlong service name is refused with an error line.
+  box.run(exe, L"/status " + std::wstring(6000, L'n'), o);
   std::string log = box.log();
   // UTF-8 with its byte order mark; the first line names the executable and
   // the ctime text, whose own line break leaves an empty line.
@@ -67,7 +68,7 @@ TEST(Log, LineFormat) {
   // Stamped lines: "[s:ms] text", error lines with "ERROR: ".
   EXPECT_TRUE(contains(log, "] command line ")) << log;
   EXPECT_TRUE(contains(log, "] number of sections: ")) << log;
-  EXPECT_TRUE(contains(log, "] ERROR: Service status: not available yet\r\n")) << log;
+  EXPECT_TRUE(contains(log, "] ERROR: service name argument too long (6000 units)\r\n")) << log;
   size_t stamp = log.find("\r\n[", firstEnd + 2);
   ASSERT_NE(std::string::npos, stamp);
   size_t colon = log.find(':', stamp);
