@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "base/text.h"
+#include "config/key_table.h"
 
 namespace zvt::pack {
 namespace {
@@ -203,7 +204,10 @@ std::string escapeText(const std::wstring& in) {
 
 std::string printContent(const block::Content& content, const std::vector<std::string>& fileNames) {
   std::string out;
-  for (const auto& e : content.entries) out += "entry " + std::to_string(e.id) + " " + escapeBytes(e.value) + "\n";
+  for (const auto& e : content.entries) {
+    if (const config::KeyInfo* info = config::keyInfo(e.id)) out += std::string("# ") + info->meaning + "\n";
+    out += "entry " + std::to_string(e.id) + " " + escapeBytes(e.value) + "\n";
+  }
   for (const auto& m : content.messages) out += "message " + std::to_string(m.id) + " " + escapeText(m.text) + "\n";
   for (const auto& s : content.sets) {
     out += "set " + s.locale + "\n";
