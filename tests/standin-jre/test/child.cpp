@@ -1,5 +1,8 @@
 #include "child.h"
 
+#include <fcntl.h>
+#include <io.h>
+
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -146,7 +149,8 @@ int semantics(Child& c) {
   env->GetJavaVM(&vm);
   std::printf("sameVm %d\n", vm == c.vm.vm);
   void* mainEnv = nullptr;
-  std::printf("mainGetEnv %d %d\n", static_cast<int>(vm->GetEnv(&mainEnv, JNI_VERSION_1_2)), mainEnv == env);
+  jint got = vm->GetEnv(&mainEnv, JNI_VERSION_1_2);
+  std::printf("mainGetEnv %d %d\n", static_cast<int>(got), mainEnv == env);
   std::printf("badVersion %d\n", static_cast<int>(vm->GetEnv(&mainEnv, 0x7)));
   HANDLE thread = CreateThread(nullptr, 0, getEnvFromOtherThread, vm, 0, nullptr);
   WaitForSingleObject(thread, 10000);
@@ -212,6 +216,9 @@ int strictOptions(Child& c) {
 }  // namespace
 
 int runChild(int argc, char** argv) {
+  // Binary mode: the parent compares bytes, and text mode would turn every
+  // line feed into CR LF.
+  _setmode(_fileno(stdout), _O_BINARY);
   std::setvbuf(stdout, nullptr, _IONBF, 0);
   if (argc < 4) return 64;
   Child c;

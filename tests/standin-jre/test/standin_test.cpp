@@ -231,10 +231,16 @@ TEST_F(Standin, UcrtbaseRecordsItsLoad) {
   RuntimeSpec spec;
   spec.ucrtbase = true;
   layOut(spec);
-  std::wstring path = standin::runtimeBinDir(home_, spec) + L"\\ucrtbase.dll";
-  HMODULE module = LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  std::wstring bin = standin::runtimeBinDir(home_, spec);
+  // Wine answers any load of "ucrtbase.dll" with its own built-in library,
+  // so the stand-in's behaviour is checked under another name; on Windows
+  // the launcher's preload reaches it under its own.
+  ASSERT_TRUE(CopyFileW((bin + L"\\ucrtbase.dll").c_str(), (bin + L"\\ucrtprobe.dll").c_str(), FALSE));
+  HMODULE module = LoadLibraryW((bin + L"\\ucrtprobe.dll").c_str());
   ASSERT_NE(module, nullptr);
-  EXPECT_EQ(countOf(trace(), "\"ev\":\"ucrtbase\""), 1);
+  std::vector<std::string> t = trace();
+  EXPECT_EQ(countOf(t, "\"ev\":\"ucrtbase\""), 1);
+  EXPECT_EQ(countOf(t, "ucrtprobe.dll\""), 1);
   FreeLibrary(module);
 }
 
@@ -246,7 +252,8 @@ TEST_F(Standin, TheWholeContractSequenceIsTraced) {
                                    "-XXnonsense", "--whatever"},
                       kParams);
   ASSERT_EQ(r.exitCode, 0u) << r.out << r.err;
-  EXPECT_TRUE(contains(r.out, "create 0\nsplash 1\nplatform 1\nmoduleName 1\n")) << r.out;
+  EXPECT_TRUE(contains(r.out, "create 0\nsplash 1\nplatform 1\n")) << r.out;
+  EXPECT_TRUE(contains(r.out, "LOG: setting quarn.moduleName to C:\\Z\xc3\xbcrich\\app.exe\nmoduleName 1\n"));
   EXPECT_TRUE(contains(r.out, "main returned\ndestroy 0"));
   std::vector<std::string> t = trace();
   ASSERT_GE(t.size(), 5u);
@@ -397,7 +404,7 @@ TEST_F(Standin, MisuseStopsTheProcessNamingTheFault) {
       {"unimplemented", "unimplemented JNI function GetFieldID called"},
       {"pendingCall", "FindClass called with a pending java/lang/NoClassDefFoundError"},
       {"deletedRef", "use of a deleted reference"},
-      {"familyMismatch", "CallStaticIntMethod used for main"},
+      {"familyMismatch", "CallStaticIntMethodV used for main([Ljava/lang/String;)V whose return type"},
       {"doubleRelease", "ReleaseStringUTFChars of a buffer this JVM did not hand out"},
   };
   for (const auto& c : cases) {
