@@ -4,7 +4,10 @@
 // then takes a moment to stop while advancing its check point, so that the
 // commands' wait for the stopped state has something to wait for.
 //
-// Command line (as registered with the service): probe_service.exe <record file>
+// Command line (as registered with the service):
+//   probe_service.exe <record file> [stall]
+// With "stall" a stop request leaves the service stop-pending for four
+// seconds without advancing its check point past a one-second wait hint.
 #include <string>
 
 #include "base/win32.h"
@@ -14,6 +17,7 @@
 namespace {
 
 std::wstring g_recordPath;
+bool g_stall = false;
 SERVICE_STATUS_HANDLE g_statusHandle = nullptr;
 HANDLE g_stopEvent = nullptr;
 
@@ -57,9 +61,14 @@ void WINAPI serviceMain(DWORD argc, LPWSTR* argv) {
   record(argc, argv);  // before RUNNING: a test that sees it running finds the record
   report(SERVICE_RUNNING, 0, 0);
   WaitForSingleObject(g_stopEvent, INFINITE);
-  for (DWORD checkPoint = 2; checkPoint <= 4; ++checkPoint) {
-    Sleep(300);
-    report(SERVICE_STOP_PENDING, checkPoint, 3000);
+  if (g_stall) {
+    report(SERVICE_STOP_PENDING, 1, 1000);
+    Sleep(4000);
+  } else {
+    for (DWORD checkPoint = 2; checkPoint <= 4; ++checkPoint) {
+      Sleep(300);
+      report(SERVICE_STOP_PENDING, checkPoint, 3000);
+    }
   }
   report(SERVICE_STOPPED, 0, 0);
 }
@@ -71,6 +80,7 @@ int main() {
   LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
   if (!argv || argc < 2) return 2;
   g_recordPath = argv[1];
+  g_stall = argc > 2 && std::wstring(argv[2]) == L"stall";
   LocalFree(argv);
   wchar_t name[] = L"";  // an own-process service may leave the name empty
   SERVICE_TABLE_ENTRYW table[] = {{name, &serviceMain}, {nullptr, nullptr}};

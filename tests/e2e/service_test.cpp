@@ -335,6 +335,22 @@ TEST(ServiceCommands, StartStopRestartAndReinstallOfARunningService) {
   EXPECT_EQ(L"\"" + longPath(exe) + L"\"", registration(guard.name()).binaryPath);
 }
 
+// A stop that stalls beyond the service's wait hint is an error, not a
+// completed stop: the command says so and fails.
+TEST(ServiceCommands, AStalledStopFails) {
+  LauncherSandbox box(L"svcstall");
+  ServiceGuard guard(uniqueName(L"Stall"));
+  const std::wstring record = box.file(L"record.txt");
+  ASSERT_TRUE(createProbeService(
+      guard.name(), test::quote(probeServicePath()) + L" " + test::quote(record) + L" stall", SERVICE_DEMAND_START));
+  std::wstring exe = box.pack(launcherContent(guard.name(), "4"));
+  const std::string quoted = "'" + guard.narrow() + "'";
+  runAll(box, exe, {{L"/start", "Starting service " + quoted + ".\n", 0}});
+  ASSERT_EQ(1u, recordLines(record, 1).size());
+  runAll(box, exe, {{L"/stop", "Stopping service " + quoted + ".\nError while stopping service\n", 1}});
+  EXPECT_EQ(static_cast<DWORD>(SERVICE_STOP_PENDING), currentState(guard.name()));
+}
+
 // A configuration larger than the first 6000-byte buffer is read again with
 // the size the system asks for.
 TEST(ServiceCommands, StatusReadsALargeConfiguration) {
