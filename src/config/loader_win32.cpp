@@ -2,6 +2,7 @@
 #include "base/win32.h"
 #include "config/accessors.h"
 #include "config/block_reader.h"
+#include "config/file_source_win32.h"
 #include "config/loader.h"
 #include "runtime/errors.h"
 #include "runtime/log.h"
@@ -9,39 +10,6 @@
 
 namespace zvt {
 namespace {
-
-// The executable's own file as a byte source for the block reader.
-class FileSource final : public ByteSource {
- public:
-  explicit FileSource(HANDLE file) : file_(file) {
-    LARGE_INTEGER size;
-    size_ = GetFileSizeEx(file, &size) ? static_cast<uint64_t>(size.QuadPart) : 0;
-  }
-  bool seek(uint64_t offset) override {
-    LARGE_INTEGER to;
-    to.QuadPart = static_cast<LONGLONG>(offset);
-    if (!SetFilePointerEx(file_, to, nullptr, FILE_BEGIN)) return false;
-    pos_ = offset;
-    return true;
-  }
-  bool read(void* dst, uint32_t size, uint32_t& got) override {
-    DWORD n = 0;
-    BOOL ok = ReadFile(file_, dst, size, &n, nullptr);
-    got = n;
-    pos_ += n;
-    if (!ok) error_ = GetLastError();
-    return ok != FALSE;
-  }
-  uint64_t position() const override { return pos_; }
-  uint64_t size() const override { return size_; }
-  uint32_t lastError() const override { return error_ ? error_ : GetLastError(); }
-
- private:
-  HANDLE file_;
-  uint64_t size_ = 0;
-  uint64_t pos_ = 0;
-  uint32_t error_ = 0;
-};
 
 constexpr uint32_t kLauncherKind = 107;
 

@@ -1,17 +1,31 @@
 #include "base/win32.h"
 #include "config/loader.h"
+#include "jvm/launch/locale_table.h"
 #include "runtime/log.h"
 
 namespace zvt {
+namespace {
 
-// The Windows language id to locale table arrives with the locale options;
-// until then every user gets "en". ZVT_TEST_LOCALE lets tests choose the
-// detected locale so localized message sets can be checked end to end.
+using UiLanguageFn = LANGID(WINAPI*)();
+
+// The user interface language is what the user reads; the default locale id
+// (formats) is only the fallback. The function is looked up at run time:
+// systems before its introduction lack it.
+LANGID userLanguageId() {
+  LANGID id = LANGIDFROMLCID(GetUserDefaultLCID());
+  HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+  if (kernel) {
+    auto uiLanguage =
+        reinterpret_cast<UiLanguageFn>(reinterpret_cast<void*>(GetProcAddress(kernel, "GetUserDefaultUILanguage")));
+    if (uiLanguage) id = uiLanguage();
+  }
+  return id;
+}
+
+}  // namespace
+
 std::string detectLocale() {
-  std::string locale = "en";
-  char buf[16];
-  DWORD n = GetEnvironmentVariableA("ZVT_TEST_LOCALE", buf, sizeof(buf));
-  if (n > 0 && n < sizeof(buf)) locale.assign(buf, n);
+  std::string locale = localeForLanguageId(userLanguageId());
   logLine(L"language/country is %hs", locale.c_str());
   return locale;
 }

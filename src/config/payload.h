@@ -43,4 +43,19 @@ enum CopyResult { kCopyOk = 0, kCopyReadFailed = 1, kCopyWriteFailed = 2 };
 // only part of a chunk is repeated for the rest.
 int copyMasked(ByteSource& source, ByteSink& target, uint64_t size, bool unmask);
 
+class BlockReader;
+
+// Win32: extracts the included files into a fresh launcher temporary
+// directory (created when `createDirectory`). Returns 0 or the copy's error
+// code; ends the process when the directory or a file cannot be created, or
+// when a name is refused.
+int extractPayload(bool createDirectory);
+// Creates the launcher temporary directory (10 attempts) and stores its
+// name, or ends the process with internal error "7".
+void createLauncherTempDir();
+// Extracts the next included file of `reader` into the file `target`.
+int extractFile(BlockReader& reader, ByteSource& source, const std::string& target);
+// The file position right behind the last extracted file; 0 before.
+uint64_t unextractedPosition();
+
 }  // namespace zvt

@@ -1,20 +1,62 @@
+#include "base/win32.h"
 #include "config/accessors.h"
 #include "config/loader.h"
+#include "jvm/launch/expansion.h"
 #include "launcher/process_state.h"
 #include "launcher/startup.h"
+#include "runtime/environment.h"
 #include "runtime/errors.h"
+#include "runtime/log.h"
+#include "runtime/paths.h"
 
 namespace zvt {
 namespace {
+
+constexpr uint32_t kWorkingDirectory = 146;
 constexpr uint32_t kRuntimeFlavour = 2001;
+constexpr uint32_t kIgnoreJavaOptionsVariables = 10012;
+constexpr size_t kPathCapacity = 6000;
+
+void takeRuntimeFlavour() {
+  // Capacity 2: only the first character of the value counts.
+  std::string flavour = config::getConfigString(kRuntimeFlavour, 2);
+  processState().runtimeFlavour = flavour.empty() ? '\0' : flavour[0];
 }
+
+void removeJavaOptionsVariablesWhenConfigured() {
+  if (config::getConfigInt(kIgnoreJavaOptionsVariables) == 0) return;
+  logLine(L"ignoring java options environment variables");
+  clearJavaOptionsVariables();
+}
+
+void setWorkingDirectory() {
+  std::wstring directory = config::getConfigStringW(kWorkingDirectory, kPathCapacity);
+  if (directory.empty()) {
+    logLine(L"working directory unchanged");
+    return;
+  }
+  expandVariables(directory, true);
+  // A cut path would name some other directory: keep the current one.
+  if (directory.size() >= kPathCapacity) {
+    logError(L"working directory too long after expansion (%d units), unchanged", static_cast<int>(directory.size()));
+    return;
+  }
+  std::wstring full = fullPathW(directory, true, true);
+  // The result is not checked: a directory that cannot be entered leaves the
+  // previous one in place.
+  SetCurrentDirectoryW(full.c_str());
+  logLine(L"change working directory to %ls", full.c_str());
+}
+
+}  // namespace
 
 void prepareStartup() {
   launcherTempDirectory().clear();
   loadConfiguration();
-  // Capacity 2: only the first character of the value counts.
-  std::string flavour = config::getConfigString(kRuntimeFlavour, 2);
-  processState().runtimeFlavour = flavour.empty() ? '\0' : flavour[0];
+  takeRuntimeFlavour();
+  reducePath();
+  removeJavaOptionsVariablesWhenConfigured();
+  setWorkingDirectory();
 }
 
 }  // namespace zvt

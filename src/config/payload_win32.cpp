@@ -1,0 +1,148 @@
+#include <cstdint>
+#include <ctime>
+
+#include "base/handle.h"
+#include "base/text.h"
+#include "base/win32.h"
+#include "config/accessors.h"
+#include "config/block_reader.h"
+#include "config/file_source_win32.h"
+#include "config/loader.h"
+#include "config/payload.h"
+#include "runtime/errors.h"
+#include "runtime/log.h"
+#include "runtime/paths.h"
+
+namespace zvt {
+namespace {
+
+constexpr uint32_t kIncludedFileCount = 2002;
+constexpr uint32_t kIncludedFileNames = 2003;
+constexpr uint32_t kInternalErrorMessage = 1009;
+constexpr int kDirectoryAttempts = 10;
+
+uint64_t g_unextractedPosition = 0;
+
+class FileSink final : public ByteSink {
+ public:
+  explicit FileSink(HANDLE file) : file_(file) {}
+  bool write(const void* data, uint32_t size, uint32_t& written) override {
+    DWORD n = 0;
+    BOOL ok = WriteFile(file_, data, size, &n, nullptr);
+    written = n;
+    if (!ok) error_ = GetLastError();
+    return ok != FALSE;
+  }
+  uint32_t lastError() const override { return error_; }
+
+ private:
+  HANDLE file_;
+  uint32_t error_ = 0;
+};
+
+[[noreturn]] void fileCannotBeCreated() { fatalMessage(kInternalErrorMessage, "11"); }
+
+UniqueHandle openOwnExecutable() {
+  const std::wstring& path = modulePathW();
+  UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
+    logError(L"Could not open %p %d %ls", file.get(), static_cast<int>(GetLastError()), path.c_str());
+    fatalText(L"Error opening media file.");
+  }
+  return file;
+}
+
+// Names come from our own block, but a damaged or hand-made block must not
+// make the launcher write outside its temporary directory.
+void refuseUnsafeName(const std::string& name) {
+  const char* reason = refusedNameReason(name);
+  if (!reason) return;
+  logError(L"refusing included file name \"%hs\": %hs", name.c_str(), reason);
+  fileCannotBeCreated();
+}
+
+void createDirectoryLevel(const std::string& tempDir, const std::string& name) {
+  std::string level = directoryLevelOf(name);
+  if (level.empty()) return;
+  std::string path = tempDir + "\\" + level;
+  logLine(L"creating directory %hs", path.c_str());
+  if (!CreateDirectoryA(path.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+    logError(L"failed to create directory %hs", path.c_str());
+  }
+}
+
+}  // namespace
+
+uint64_t unextractedPosition() { return g_unextractedPosition; }
+
+void createLauncherTempDir() {
+  for (int attempt = 0; attempt < kDirectoryAttempts; ++attempt) {
+    std::string file = makeTempFileName();
+    // The low 32 bits of the time, as the name has always carried them.
+    int32_t seconds = static_cast<int32_t>(static_cast<uint32_t>(time(nullptr)));
+    std::string dir = file + "_dir" + std::to_string(seconds);
+    logLine(L"Temp dir3: %hs", dir.c_str());
+    if (CreateDirectoryA(dir.c_str(), nullptr)) {
+      launcherTempDirectory() = dir;
+      return;
+    }
+    logLine(L"Could not create dir (%d)", static_cast<int>(GetLastError()));
+  }
+  launcherTempDirectory().clear();
+  fatalMessage(kInternalErrorMessage, "7");
+}
+
+int extractFile(BlockReader& reader, ByteSource& source, const std::string& target) {
+  uint64_t size = 0;
+  if (!reader.readLong(size)) fatalText(fatalTextFor(reader.failure()));
+  logLine(L"extracting %hs (size: %ls)", target.c_str(), decimal(static_cast<int64_t>(size)).c_str());
+  if (static_cast<int64_t>(size) <= 0) return 0;
+  UniqueHandle file(
+      CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
+    logError(L"could not create %hs (%d)", target.c_str(), static_cast<int>(GetLastError()));
+    fileCannotBeCreated();
+  }
+  FileSink sink(file.get());
+  return copyMasked(source, sink, size, true);
+}
+
+int extractPayload(bool createDirectory) {
+  logLine(L"extracting files");
+  int count = config::getConfigInt(kIncludedFileCount);
+  logLine(L"Included files: %d", count);
+  // A negative count is as good as none: nothing to extract, no directory.
+  if (count <= 0) {
+    if (createDirectory) launcherTempDirectory().clear();
+    return 0;
+  }
+  if (createDirectory) createLauncherTempDir();
+  const std::string tempDir = launcherTempDirectory();
+  if (tempDir.empty()) {
+    // Without a directory every name would land in the current drive's root.
+    logError(L"no launcher temporary directory to extract into");
+    fileCannotBeCreated();
+  }
+
+  UniqueHandle file = openOwnExecutable();
+  FileSource source(file.get());
+  BlockReader reader(source);
+  if (!reader.seek(payloadOffset())) fatalText(fatalTextFor(ReadFailure::ReadLong));
+  for (const std::string& name : includedFileNames(config::getConfigStringCopy(kIncludedFileNames), count)) {
+    refuseUnsafeName(name);
+    createDirectoryLevel(tempDir, name);
+    std::string target = tempDir + "\\" + name;
+    int result = extractFile(reader, source, target);
+    if (result != 0) {
+      logError(L"Failed to extract %hs", target.c_str());
+      return result;
+    }
+  }
+  g_unextractedPosition = source.position();
+  file.reset();
+  logLine(L"extracting files done");
+  return 0;
+}
+
+}  // namespace zvt

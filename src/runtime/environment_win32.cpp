@@ -1,0 +1,114 @@
+#include <cstdlib>
+#include <vector>
+
+#include "base/win32.h"
+#include "config/accessors.h"
+#include "jvm/launch/expansion.h"
+#include "runtime/environment.h"
+#include "runtime/log.h"
+#include "runtime/paths.h"
+
+namespace zvt {
+namespace {
+
+constexpr uint32_t kNativeLibraryDirectories = 10004;
+constexpr uint32_t kReducePath = 10010;
+constexpr uint32_t kRegisterDllDirectories = 154;
+constexpr size_t kDllDirectoryCapacity = 6000;
+
+using AddDllDirectoryFn = void*(WINAPI*)(PCWSTR);
+using RemoveDllDirectoryFn = BOOL(WINAPI*)(void*);
+
+// Looked up at each call: systems without the DLL search-list update lack
+// both functions, and kernel32 is loaded in every process.
+template <typename Fn>
+Fn kernel32Function(const char* name) {
+  HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+  if (!kernel) return nullptr;
+  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(kernel, name)));
+}
+
+std::wstring currentPath() {
+  DWORD size = GetEnvironmentVariableW(L"PATH", nullptr, 0);
+  if (size == 0) return std::wstring();
+  std::vector<wchar_t> buf(size);
+  DWORD n = GetEnvironmentVariableW(L"PATH", buf.data(), size);
+  return n > 0 && n < size ? std::wstring(buf.data(), n) : std::wstring();
+}
+
+std::wstring windowsDirectory() {
+  wchar_t buf[MAX_PATH];
+  UINT n = GetWindowsDirectoryW(buf, MAX_PATH);
+  return n > 0 && n < MAX_PATH ? std::wstring(buf, n) : std::wstring();
+}
+
+// The system's case-insensitive comparison, so non-ASCII directory names
+// compare the way the file system does.
+bool systemPrefixMatch(const std::wstring& entry, const std::wstring& prefix) {
+  if (entry.size() < prefix.size()) return false;
+  return CompareStringOrdinal(entry.c_str(), static_cast<int>(prefix.size()), prefix.c_str(),
+                              static_cast<int>(prefix.size()), TRUE) == CSTR_EQUAL;
+}
+
+// The C runtime keeps its own copy of the environment, taken at start-up;
+// getenv and the runtime's spawn functions read that copy. "NAME=" removes
+// the variable there.
+void putRuntimeEnvironment(const std::wstring& assignment) { _wputenv(assignment.c_str()); }
+
+}  // namespace
+
+void reducePath() {
+  if (!config::getConfigFlag(kReducePath)) return;
+  std::wstring path = currentPath();
+  if (path.empty()) return;
+  std::wstring windows = windowsDirectory();
+  if (windows.empty()) return;
+  logLine(L"reducing PATH %d %d %ls", static_cast<int>(windows.size()), static_cast<int>(path.size()), path.c_str());
+  std::wstring reduced = keepWindowsEntries(path, windows, systemPrefixMatch);
+  logLine(L"reduced PATH %d to %ls", static_cast<int>(reduced.size()), reduced.c_str());
+  // Nothing kept: an empty PATH would break far more than a long one.
+  if (!reduced.empty() && !SetEnvironmentVariableW(L"PATH", reduced.c_str())) logLine(L"ERROR setting path");
+}
+
+void clearJavaOptionsVariables() {
+  for (const wchar_t* name : kJavaOptionsVariables) SetEnvironmentVariableW(name, nullptr);
+  for (const wchar_t* name : kJavaOptionsVariables) putRuntimeEnvironment(std::wstring(name) + L"=");
+}
+
+void setNativeLibraryPath() {
+  std::string directories = config::getConfigString(kNativeLibraryDirectories);
+  logLine(L"native lib dir is %hs", directories.c_str());
+  expandVariablesAnsi(directories);
+  std::string prefix = absolutePathList(directories, [](const std::string& entry) {
+    if (!entry.empty()) addDllDirectory(entry);
+  });
+  // The old PATH is taken and written back in UTF-16: through the ANSI code
+  // page, entries with other characters would come back as "?".
+  std::wstring path = prefixedPath(toWide(prefix), currentPath());
+  if (SetEnvironmentVariableW(L"PATH", path.c_str())) {
+    logLine(L"Setting PATH (native libs) %ls", path.c_str());
+  } else {
+    logLine(L"Setting PATH (native libs) %ls failed with error %d", path.c_str(), static_cast<int>(GetLastError()));
+  }
+  putRuntimeEnvironment(L"PATH=" + path);
+}
+
+uintptr_t addDllDirectory(const std::string& path) {
+  if (!config::getConfigFlag(kRegisterDllDirectories)) return 0;
+  auto add = kernel32Function<AddDllDirectoryFn>("AddDllDirectory");
+  if (!add) return 0;
+  std::wstring wide = toWide(path);
+  if (wide.empty() || wide.size() >= kDllDirectoryCapacity) return 0;
+  logLine(L"Adding DLL directory %hs", path.c_str());
+  return reinterpret_cast<uintptr_t>(add(wide.c_str()));
+}
+
+void removeDllDirectory(uintptr_t cookie) {
+  if (cookie == 0) return;
+  auto remove = kernel32Function<RemoveDllDirectoryFn>("RemoveDllDirectory");
+  if (!remove) return;
+  logLine(L"Removing DLL directory");
+  remove(reinterpret_cast<void*>(cookie));
+}
+
+}  // namespace zvt
