@@ -31,6 +31,13 @@ const std::wstring& launcherDirectoryWidenedA();
 std::string tempDirectoryA();
 std::wstring tempDirectoryW(bool fatal);
 
+// Tests only: replaces the places the temporary directory candidates name
+// (index 0 system temp, 1 profile temp, 2 home, 3 common application data,
+// 4 Windows temp, 5 c:\temp, 6 c:\tmp, 7 Windows directory), so that the
+// "no usable directory" end can be reached. Must be set before first use.
+using TempPlaceOverride = bool (*)(int place, std::string& narrow, std::wstring& wide);
+void overrideTempPlacesForTesting(TempPlaceOverride override);
+
 // A new temporary file name ("qrn" prefix) in the temporary directory.
 std::string makeTempFileName();
 

@@ -340,12 +340,16 @@ struct TempDirectory {
   std::wstring wide;
 };
 
+TempPlaceOverride g_placeOverride = nullptr;
+
 TempDirectory chooseTempDirectory(bool preferLong) {
   TempDirectory t;
   for (const Candidate& c : kCandidates) {
     std::string narrow;
     std::wstring wide;
-    if (!placePaths(c.place, narrow, wide)) continue;
+    bool known = g_placeOverride ? g_placeOverride(static_cast<int>(c.place), narrow, wide)
+                                 : placePaths(c.place, narrow, wide);
+    if (!known) continue;
     if (!narrowCheck(narrow, c.narrowCreate, c.ansiStrict, c.narrowPreferLong && preferLong)) continue;
     if (!wideCheck(wide, c.wideCreate, c.wideStrict)) continue;
     t.found = true;
@@ -368,6 +372,8 @@ const TempDirectory& tempDirectory() {
 }
 
 }  // namespace
+
+void overrideTempPlacesForTesting(TempPlaceOverride override) { g_placeOverride = override; }
 
 const std::wstring& modulePathW() { return modulePaths().wide; }
 const std::string& modulePathA() { return modulePaths().narrow; }

@@ -40,7 +40,7 @@ bool fillBin(Copier& c, const std::wstring& bin, const RuntimeSpec& spec) {
   if (spec.jli && !c.copy(L"jli.dll", bin + L"\\jli.dll")) return false;
   if (spec.unpack200 && !c.copy(L"unpack200.exe", bin + L"\\unpack200.exe")) return false;
   if (spec.ucrtbase && !c.copy(L"ucrtbase.dll", bin + L"\\ucrtbase.dll")) return false;
-  std::wstring jvm = spec.wrongWidth ? L"x64\\jvm.dll" : L"jvm.dll";
+  std::wstring jvm = spec.wrongWidth ? L"otherwidth\\jvm.dll" : L"jvm.dll";
   for (const std::wstring& vm : spec.vmTypes) {
     if (!c.copy(jvm, bin + L"\\" + vm + L"\\jvm.dll")) return false;
   }
