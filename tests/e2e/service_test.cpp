@@ -17,8 +17,11 @@
 namespace zvt::e2e {
 namespace {
 
+// Wine hands out the same process ids run after run, so the tick count
+// joins the pid: a service left behind by an aborted run never collides.
 std::wstring uniqueName(const wchar_t* purpose) {
-  return L"ZvtSvc" + std::wstring(purpose) + std::to_wstring(GetCurrentProcessId());
+  static const std::wstring run = std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(GetTickCount());
+  return L"ZvtSvc" + std::wstring(purpose) + run;
 }
 
 // One Service Control Manager handle, closed at scope end.
@@ -49,11 +52,12 @@ class ServiceGuard {
     ScHandle service(OpenServiceW(manager.get(), name_.c_str(), SERVICE_STOP | SERVICE_QUERY_STATUS | DELETE));
     if (!service) return;
     SERVICE_STATUS status{};
-    if (ControlService(service.get(), SERVICE_CONTROL_STOP, &status)) {
-      for (int i = 0; i < 50 && QueryServiceStatus(service.get(), &status) && status.dwCurrentState != SERVICE_STOPPED;
-           ++i) {
-        Sleep(100);
-      }
+    ControlService(service.get(), SERVICE_CONTROL_STOP, &status);
+    // A service is removed only once its process has ended; deleting one
+    // that is still stopping leaves it registered if the run ends first.
+    for (int i = 0; i < 100 && QueryServiceStatus(service.get(), &status) && status.dwCurrentState != SERVICE_STOPPED;
+         ++i) {
+      Sleep(100);
     }
     DeleteService(service.get());
   }
