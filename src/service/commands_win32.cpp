@@ -21,13 +21,21 @@ constexpr size_t kConfigBufferBytes = 6000;
 // QueryServiceConfig never needs more than 8 KB.
 constexpr DWORD kConfigBufferLimit = 8192;
 
-void say(const std::wstring& text) { writeConsoleText(stdout, text); }
+void say(const std::wstring& text) {
+  writeConsoleText(stdout, text);
+}
 
-const std::wstring& serviceName() { return processState().serviceName; }
+const std::wstring& serviceName() {
+  return processState().serviceName;
+}
 
-std::wstring quotedName() { return L"'" + serviceName() + L"'"; }
+std::wstring quotedName() {
+  return L"'" + serviceName() + L"'";
+}
 
-std::wstring errorCode(DWORD error) { return decimal(static_cast<int>(error)); }
+std::wstring errorCode(DWORD error) {
+  return decimal(static_cast<int>(error));
+}
 
 // No machine name, no database name: the active database of this machine.
 UniqueServiceHandle openManager(DWORD access) {

@@ -30,7 +30,7 @@ TEST(DependencyList, CommasSplitLikeStrtok) {
       {L"Tcpip", multi({L"Tcpip"})},
       {L"a,b,c", multi({L"a", L"b", L"c"})},
       {L" Tcpip , Dnscache", multi({L" Tcpip ", L" Dnscache"})},  // blanks are part of the names
-      {L",,,", std::wstring(1, L'\0')},                              // no names: the empty list
+      {L",,,", std::wstring(1, L'\0')},                           // no names: the empty list
       {L" ", multi({L" "})},
   };
   for (const Case& c : cases) {
@@ -40,7 +40,9 @@ TEST(DependencyList, CommasSplitLikeStrtok) {
   }
 }
 
-TEST(DependencyList, EmptyKeyGivesNoList) { EXPECT_FALSE(buildDependencyList(L"").has_value()); }
+TEST(DependencyList, EmptyKeyGivesNoList) {
+  EXPECT_FALSE(buildDependencyList(L"").has_value());
+}
 
 TEST(DependencyList, ANameFillingTheWholeKeyKeepsBothTerminators) {
   std::wstring name(5999, L'n');
@@ -79,8 +81,12 @@ class ScriptedService : public StopWaitPlatform {
   uint32_t now_;
 };
 
-ServiceProgress pending(uint32_t checkPoint, uint32_t waitHint) { return {kServiceStopPending, checkPoint, waitHint}; }
-ServiceProgress stopped() { return {kServiceStopped, 0, 0}; }
+ServiceProgress pending(uint32_t checkPoint, uint32_t waitHint) {
+  return {kServiceStopPending, checkPoint, waitHint};
+}
+ServiceProgress stopped() {
+  return {kServiceStopped, 0, 0};
+}
 
 TEST(WaitForStop, ReturnsAtOnceForASettledService) {
   ScriptedService already({stopped()});
