@@ -11,7 +11,9 @@ namespace {
 
 constexpr uint32_t kChunkSize = 6000;
 
-bool isSeparator(char c) { return c == '\\' || c == '/'; }
+bool isSeparator(char c) {
+  return c == '\\' || c == '/';
+}
 
 size_t firstSeparator(const std::string& name) {
   auto it = std::find_if(name.begin(), name.end(), isSeparator);
@@ -52,8 +54,8 @@ const char* refusedNameReason(const std::string& name) {
   if (name.find("..") != std::string::npos) return "parent directory reference";
   if (name.find(':') != std::string::npos) return "drive or stream colon";
   size_t first = firstSeparator(name);
-  if (first != std::string::npos && std::any_of(name.begin() + static_cast<std::ptrdiff_t>(first) + 1, name.end(),
-                                                isSeparator)) {
+  if (first != std::string::npos &&
+      std::any_of(name.begin() + static_cast<std::ptrdiff_t>(first) + 1, name.end(), isSeparator)) {
     return "more than one directory level";
   }
   return nullptr;

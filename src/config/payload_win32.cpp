@@ -40,12 +40,14 @@ class FileSink final : public ByteSink {
   uint32_t error_ = 0;
 };
 
-[[noreturn]] void fileCannotBeCreated() { fatalMessage(kInternalErrorMessage, "11"); }
+[[noreturn]] void fileCannotBeCreated() {
+  fatalMessage(kInternalErrorMessage, "11");
+}
 
 UniqueHandle openOwnExecutable() {
   const std::wstring& path = modulePathW();
-  UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) {
     logError(L"Could not open %p %d %ls", file.get(), static_cast<int>(GetLastError()), path.c_str());
     fatalText(L"Error opening media file.");
@@ -74,7 +76,9 @@ void createDirectoryLevel(const std::string& tempDir, const std::string& name) {
 
 }  // namespace
 
-uint64_t unextractedPosition() { return g_unextractedPosition; }
+uint64_t unextractedPosition() {
+  return g_unextractedPosition;
+}
 
 void createLauncherTempDir() {
   for (int attempt = 0; attempt < kDirectoryAttempts; ++attempt) {

@@ -16,8 +16,8 @@ constexpr uint32_t kInternalErrorMessage = 1009;
 int runApplication(const ArgumentList& arguments, bool registerConsoleHandler) {
   if (extractPayload(true) != 0) fatalMessage(kInternalErrorMessage, "16");
   setNativeLibraryPath();
-  logLine(L"runApplication: %d arguments, console handler %d: not available yet",
-          static_cast<int>(arguments.size()), registerConsoleHandler ? 1 : 0);
+  logLine(L"runApplication: %d arguments, console handler %d: not available yet", static_cast<int>(arguments.size()),
+          registerConsoleHandler ? 1 : 0);
   writeConsoleText(stderr, L"Running the Java application is not available yet.\n");
   return 1;
 }

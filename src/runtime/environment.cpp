@@ -5,7 +5,9 @@ namespace zvt {
 const wchar_t* const kJavaOptionsVariables[3] = {L"_JAVA_OPTIONS", L"JDK_JAVA_OPTIONS", L"JAVA_TOOL_OPTIONS"};
 
 namespace {
-wchar_t foldAscii(wchar_t c) { return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c; }
+wchar_t foldAscii(wchar_t c) {
+  return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c;
+}
 }  // namespace
 
 bool asciiPrefixMatch(const std::wstring& entry, const std::wstring& prefix) {

@@ -53,7 +53,9 @@ bool systemPrefixMatch(const std::wstring& entry, const std::wstring& prefix) {
 // The C runtime keeps its own copy of the environment, taken at start-up;
 // getenv and the runtime's spawn functions read that copy. "NAME=" removes
 // the variable there.
-void putRuntimeEnvironment(const std::wstring& assignment) { _wputenv(assignment.c_str()); }
+void putRuntimeEnvironment(const std::wstring& assignment) {
+  _wputenv(assignment.c_str());
+}
 
 }  // namespace
 

@@ -1,7 +1,7 @@
 // The PATH reduction filter and the native-library prefix.
-#include <gtest/gtest.h>
-
 #include "runtime/environment.h"
+
+#include <gtest/gtest.h>
 
 namespace zvt {
 namespace {

@@ -1,9 +1,10 @@
 // The expansion engine over given values: the fixed token rows in order,
 // environment variables, no rescanning of inserted values, long values.
+#include "jvm/launch/expansion.h"
+
 #include <gtest/gtest.h>
 
 #include "base/text.h"
-#include "jvm/launch/expansion.h"
 #include "log_capture.h"
 
 namespace zvt {
@@ -56,7 +57,8 @@ TEST(Expansion, EveryFixedToken) {
   }
   EXPECT_EQ(L"C:\\App\\lib", expandW(L"${launcher:sys.launcherDirectory}lib"));
   EXPECT_EQ(L"C:\\App\\a;C:\\App\\b", expandW(L"%ZENTROVIA_EXEDIR%a;%ZENTROVIA_EXEDIR%b"));
-  EXPECT_EQ(L"%quarn_exedir% ${launcher:sys.unknown} ${NOPE}", expandW(L"%quarn_exedir% ${launcher:sys.unknown} ${NOPE}"));
+  EXPECT_EQ(L"%quarn_exedir% ${launcher:sys.unknown} ${NOPE}",
+            expandW(L"%quarn_exedir% ${launcher:sys.unknown} ${NOPE}"));
 }
 
 TEST(Expansion, EnvironmentByStoredAndUpperCasedName) {

@@ -1,8 +1,9 @@
 // Included file names, their checks, and the masked copy.
+#include "config/payload.h"
+
 #include <gtest/gtest.h>
 
 #include "config/block_format.h"
-#include "config/payload.h"
 #include "log_capture.h"
 
 namespace zvt {

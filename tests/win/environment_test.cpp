@@ -1,6 +1,8 @@
 // Environment and search path in this process: PATH reduction, the Java
 // options variables in both environments and in a child, the native-library
 // PATH, DLL directories, and expansion over the real environment.
+#include "runtime/environment.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -8,7 +10,6 @@
 #include "base/win32.h"
 #include "config/accessors.h"
 #include "jvm/launch/expansion.h"
-#include "runtime/environment.h"
 #include "runtime/paths.h"
 #include "support/win_process.h"
 

@@ -1,10 +1,11 @@
 // The Win32 loader on packed copies of a real PE file (this test program).
+#include "config/loader.h"
+
 #include <gtest/gtest.h>
 
 #include "base/text.h"
 #include "base/win32.h"
 #include "config/accessors.h"
-#include "config/loader.h"
 #include "pack.h"
 #include "runtime/errors.h"
 #include "support/win_process.h"

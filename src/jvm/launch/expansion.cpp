@@ -38,8 +38,12 @@ constexpr FixedToken kFixedTokens[] = {
     {"${launcher:sys.tempDir}", Value::SystemTempDirectory},
 };
 
-std::wstring forLog(const std::wstring& text) { return text; }
-std::wstring forLog(const std::string& text) { return widenBytes(text); }
+std::wstring forLog(const std::wstring& text) {
+  return text;
+}
+std::wstring forLog(const std::string& text) {
+  return widenBytes(text);
+}
 
 template <typename String>
 String fromAscii(const char* text) {
@@ -127,10 +131,18 @@ size_t replaceAll(std::string& text, const std::string& token, const std::string
   return replaceAllImpl(text, token, value);
 }
 
-void expandWith(std::wstring& text, const ExpansionValuesW& values) { expandImpl(text, values); }
-void expandWith(std::string& text, const ExpansionValuesA& values) { expandImpl(text, values); }
+void expandWith(std::wstring& text, const ExpansionValuesW& values) {
+  expandImpl(text, values);
+}
+void expandWith(std::string& text, const ExpansionValuesA& values) {
+  expandImpl(text, values);
+}
 
-void setJvmHome(const std::string& home) { jvmHomeStorage() = home; }
-const std::string& jvmHome() { return jvmHomeStorage(); }
+void setJvmHome(const std::string& home) {
+  jvmHomeStorage() = home;
+}
+const std::string& jvmHome() {
+  return jvmHomeStorage();
+}
 
 }  // namespace zvt
