@@ -3,18 +3,13 @@
 #include "config/accessors.h"
 #include "config/block_reader.h"
 #include "config/file_source_win32.h"
+#include "config/keys.h"
 #include "config/loader.h"
 #include "runtime/errors.h"
 #include "runtime/log.h"
 #include "runtime/paths.h"
 
 namespace zvt {
-namespace {
-
-constexpr uint32_t kLauncherKind = 107;
-
-}  // namespace
-
 int loadConfiguration() { return loadConfigurationFrom(modulePathW()); }
 
 int loadConfigurationFrom(const std::wstring& path) {
@@ -30,7 +25,7 @@ int loadConfigurationFrom(const std::wstring& path) {
   if (failure != ReadFailure::None) fatalText(fatalTextFor(failure));
   file.reset();
 
-  int kind = config::getConfigInt(kLauncherKind);
+  int kind = config::getConfigInt(key::kLauncherKind);
   if (kind != 1 && kind != 5) setErrorDisplay(ErrorDisplay::Console);
   return kind;
 }

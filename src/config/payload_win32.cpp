@@ -7,6 +7,7 @@
 #include "config/accessors.h"
 #include "config/block_reader.h"
 #include "config/file_source_win32.h"
+#include "config/keys.h"
 #include "config/loader.h"
 #include "config/payload.h"
 #include "runtime/errors.h"
@@ -16,9 +17,6 @@
 namespace zvt {
 namespace {
 
-constexpr uint32_t kIncludedFileCount = 2002;
-constexpr uint32_t kIncludedFileNames = 2003;
-constexpr uint32_t kInternalErrorMessage = 1009;
 constexpr int kDirectoryAttempts = 10;
 
 uint64_t g_unextractedPosition = 0;
@@ -41,7 +39,7 @@ class FileSink final : public ByteSink {
 };
 
 [[noreturn]] void fileCannotBeCreated() {
-  fatalMessage(kInternalErrorMessage, "11");
+  fatalMessage(msg::kInternalError, "11");
 }
 
 UniqueHandle openOwnExecutable() {
@@ -94,7 +92,7 @@ void createLauncherTempDir() {
     logLine(L"Could not create dir (%d)", static_cast<int>(GetLastError()));
   }
   launcherTempDirectory().clear();
-  fatalMessage(kInternalErrorMessage, "7");
+  fatalMessage(msg::kInternalError, "7");
 }
 
 int extractFile(BlockReader& reader, ByteSource& source, const std::string& target) {
@@ -114,7 +112,7 @@ int extractFile(BlockReader& reader, ByteSource& source, const std::string& targ
 
 int extractPayload(bool createDirectory) {
   logLine(L"extracting files");
-  int count = config::getConfigInt(kIncludedFileCount);
+  int count = config::getConfigInt(key::kIncludedFileCount);
   logLine(L"Included files: %d", count);
   // A negative count is as good as none: nothing to extract, no directory.
   if (count <= 0) {
@@ -133,7 +131,7 @@ int extractPayload(bool createDirectory) {
   FileSource source(file.get());
   BlockReader reader(source);
   if (!reader.seek(payloadOffset())) fatalText(fatalTextFor(ReadFailure::ReadLong));
-  for (const std::string& name : includedFileNames(config::getConfigStringCopy(kIncludedFileNames), count)) {
+  for (const std::string& name : includedFileNames(config::getConfigStringCopy(key::kIncludedFileNames), count)) {
     refuseUnsafeName(name);
     createDirectoryLevel(tempDir, name);
     std::string target = tempDir + "\\" + name;

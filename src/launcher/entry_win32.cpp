@@ -1,5 +1,6 @@
 #include "base/win32.h"
 #include "config/accessors.h"
+#include "config/keys.h"
 #include "launcher/arguments.h"
 #include "launcher/entry.h"
 #include "launcher/launch.h"
@@ -14,16 +15,13 @@
 namespace zvt {
 namespace {
 
-constexpr uint32_t kServiceName = 101;
-constexpr uint32_t kLauncherKind = 107;
-
 void printUsage() {
   writeConsoleText(stdout, L"Usage: " + moduleBaseName() +
                                L".exe /install | /uninstall | /stop | /start | /status | /run | /run-redirect\n");
 }
 
 unsigned long configuredStartType() {
-  return config::getConfigInt(kLauncherKind) == 4 ? kAutoStart : kDemandStart;
+  return config::getConfigInt(key::kLauncherKind) == 4 ? kAutoStart : kDemandStart;
 }
 
 int runInForeground(const std::wstring& programPath, ArgumentList list) {
@@ -80,7 +78,7 @@ int processEntry() {
   ProcessState& state = processState();
   state.serviceMode = true;
   prepareStartup();
-  state.serviceName = config::getConfigStringW(kServiceName, kServiceNameCapacity);
+  state.serviceName = config::getConfigStringW(key::kServiceName, kServiceNameCapacity);
 
   const wchar_t* commandLine = GetCommandLineW();
   logLine(L"command line %ls", commandLine);

@@ -1,3 +1,4 @@
+#include "config/keys.h"
 #include "config/payload.h"
 #include "launcher/launch.h"
 #include "runtime/console.h"
@@ -6,15 +7,11 @@
 #include "runtime/log.h"
 
 namespace zvt {
-namespace {
-constexpr uint32_t kInternalErrorMessage = 1009;
-}
-
 // The launch sequence so far: included files, then the native-library PATH.
 // The JVM search, creation and main invocation are not built yet: say so
 // plainly instead of pretending to run anything.
 int runApplication(const ArgumentList& arguments, bool registerConsoleHandler) {
-  if (extractPayload(true) != 0) fatalMessage(kInternalErrorMessage, "16");
+  if (extractPayload(true) != 0) fatalMessage(msg::kInternalError, "16");
   setNativeLibraryPath();
   logLine(L"runApplication: %d arguments, console handler %d: not available yet", static_cast<int>(arguments.size()),
           registerConsoleHandler ? 1 : 0);

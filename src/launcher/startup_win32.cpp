@@ -1,5 +1,6 @@
 #include "base/win32.h"
 #include "config/accessors.h"
+#include "config/keys.h"
 #include "config/loader.h"
 #include "jvm/launch/expansion.h"
 #include "launcher/process_state.h"
@@ -12,25 +13,22 @@
 namespace zvt {
 namespace {
 
-constexpr uint32_t kWorkingDirectory = 146;
-constexpr uint32_t kRuntimeFlavour = 2001;
-constexpr uint32_t kIgnoreJavaOptionsVariables = 10012;
 constexpr size_t kPathCapacity = 6000;
 
 void takeRuntimeFlavour() {
   // Capacity 2: only the first character of the value counts.
-  std::string flavour = config::getConfigString(kRuntimeFlavour, 2);
+  std::string flavour = config::getConfigString(key::kRuntimeFlavour, 2);
   processState().runtimeFlavour = flavour.empty() ? '\0' : flavour[0];
 }
 
 void removeJavaOptionsVariablesWhenConfigured() {
-  if (config::getConfigInt(kIgnoreJavaOptionsVariables) == 0) return;
+  if (config::getConfigInt(key::kIgnoreJavaOptionsVariables) == 0) return;
   logLine(L"ignoring java options environment variables");
   clearJavaOptionsVariables();
 }
 
 void setWorkingDirectory() {
-  std::wstring directory = config::getConfigStringW(kWorkingDirectory, kPathCapacity);
+  std::wstring directory = config::getConfigStringW(key::kWorkingDirectory, kPathCapacity);
   if (directory.empty()) {
     logLine(L"working directory unchanged");
     return;

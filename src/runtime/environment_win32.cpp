@@ -3,6 +3,7 @@
 
 #include "base/win32.h"
 #include "config/accessors.h"
+#include "config/keys.h"
 #include "jvm/launch/expansion.h"
 #include "runtime/environment.h"
 #include "runtime/log.h"
@@ -11,9 +12,6 @@
 namespace zvt {
 namespace {
 
-constexpr uint32_t kNativeLibraryDirectories = 10004;
-constexpr uint32_t kReducePath = 10010;
-constexpr uint32_t kRegisterDllDirectories = 154;
 constexpr size_t kDllDirectoryCapacity = 6000;
 
 using AddDllDirectoryFn = void*(WINAPI*)(PCWSTR);
@@ -60,7 +58,7 @@ void putRuntimeEnvironment(const std::wstring& assignment) {
 }  // namespace
 
 void reducePath() {
-  if (!config::getConfigFlag(kReducePath)) return;
+  if (!config::getConfigFlag(key::kReducePath)) return;
   std::wstring path = currentPath();
   if (path.empty()) return;
   std::wstring windows = windowsDirectory();
@@ -78,7 +76,7 @@ void clearJavaOptionsVariables() {
 }
 
 void setNativeLibraryPath() {
-  std::string directories = config::getConfigString(kNativeLibraryDirectories);
+  std::string directories = config::getConfigString(key::kNativeLibraryDirectories);
   logLine(L"native lib dir is %hs", directories.c_str());
   expandVariablesAnsi(directories);
   std::string prefix = absolutePathList(directories, [](const std::string& entry) {
@@ -96,7 +94,7 @@ void setNativeLibraryPath() {
 }
 
 uintptr_t addDllDirectory(const std::string& path) {
-  if (!config::getConfigFlag(kRegisterDllDirectories)) return 0;
+  if (!config::getConfigFlag(key::kRegisterDllDirectories)) return 0;
   auto add = kernel32Function<AddDllDirectoryFn>("AddDllDirectory");
   if (!add) return 0;
   std::wstring wide = toWide(path);

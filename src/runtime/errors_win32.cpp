@@ -5,6 +5,7 @@
 #include "base/text.h"
 #include "base/win32.h"
 #include "config/accessors.h"
+#include "config/keys.h"
 #include "runtime/console.h"
 #include "runtime/errors.h"
 #include "runtime/log.h"
@@ -14,8 +15,6 @@ namespace zvt {
 namespace {
 
 ErrorDisplay g_display = ErrorDisplay::Dialog;
-
-constexpr uint32_t kCaptionMessage = 1000;
 
 std::wstring longForm(const std::wstring& path) {
   std::vector<wchar_t> buf(kMessageCapacity);
@@ -42,7 +41,7 @@ void showError(const std::wstring& text) {
   std::wstring log = logPath();
   std::wstring shown = withLogPath(text, log.empty() ? log : longForm(log));
   if (g_display == ErrorDisplay::Dialog) {
-    std::wstring caption = config::getMessageText(kCaptionMessage);
+    std::wstring caption = config::getMessageText(msg::kErrorCaption);
     MessageBoxW(nullptr, shown.c_str(), caption.c_str(), MB_ICONERROR | MB_OK);
     return;
   }

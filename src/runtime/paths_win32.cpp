@@ -6,6 +6,7 @@
 #include "base/text.h"
 #include "base/win32.h"
 #include "config/accessors.h"
+#include "config/keys.h"
 #include "runtime/errors.h"
 #include "runtime/log.h"
 #include "runtime/path_rules.h"
@@ -15,7 +16,6 @@ namespace zvt {
 namespace {
 
 constexpr DWORD kPathCapacity = 6000;
-constexpr uint32_t kNoTempDirectoryMessage = 1015;
 
 // The file functions convert narrow paths with the ANSI code page unless
 // SetFileApisToOEM switched them; our narrow paths must follow the same one.
@@ -365,7 +365,7 @@ TempDirectory chooseTempDirectory(bool preferLong) {
 // is used, so the choice is kept per setting instead of freezing the first.
 const TempDirectory& tempDirectory() {
   static TempDirectory* chosen[2] = {nullptr, nullptr};  // live until exit
-  const bool preferLong = config::getConfigFlag(10009);
+  const bool preferLong = config::getConfigFlag(key::kPreferLongTempPath);
   TempDirectory*& slot = chosen[preferLong ? 1 : 0];
   if (!slot) slot = new TempDirectory(chooseTempDirectory(preferLong));
   return *slot;
@@ -392,13 +392,13 @@ const std::wstring& launcherDirectoryWidenedA() { return launcherDirectory().wid
 
 std::string tempDirectoryA() {
   const TempDirectory& t = tempDirectory();
-  if (!t.found) fatalMessageW(kNoTempDirectoryMessage);
+  if (!t.found) fatalMessageW(msg::kNoTempDirectory);
   return t.narrow;
 }
 
 std::wstring tempDirectoryW(bool fatal) {
   const TempDirectory& t = tempDirectory();
-  if (!t.found && fatal) fatalMessageW(kNoTempDirectoryMessage);
+  if (!t.found && fatal) fatalMessageW(msg::kNoTempDirectory);
   return t.wide;
 }
 

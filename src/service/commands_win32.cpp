@@ -5,6 +5,7 @@
 #include "base/handle.h"
 #include "base/text.h"
 #include "config/accessors.h"
+#include "config/keys.h"
 #include "launcher/process_state.h"
 #include "runtime/console.h"
 #include "runtime/paths.h"
@@ -15,8 +16,6 @@
 namespace zvt {
 namespace {
 
-constexpr uint32_t kDependenciesKey = 149;
-constexpr uint32_t kDescriptionMessage = 20017;
 constexpr size_t kConfigBufferBytes = 6000;
 // QueryServiceConfig never needs more than 8 KB.
 constexpr DWORD kConfigBufferLimit = 8192;
@@ -49,7 +48,7 @@ UniqueServiceHandle openService(const UniqueServiceHandle& manager, DWORD access
 // ChangeServiceConfig2W is looked up at run time: systems without it install
 // the service without a description instead of failing to load the launcher.
 void setDescription(SC_HANDLE service) {
-  std::wstring text = config::getMessage(kDescriptionMessage, 6000);
+  std::wstring text = config::getMessage(msg::kServiceDescription, 6000);
   if (text.empty()) return;
   HMODULE advapi = GetModuleHandleA("advapi32.dll");
   if (!advapi) return;
@@ -115,7 +114,7 @@ int installService(unsigned long startType) {
   // Quoted, or the system would try "C:\Program.exe" for a path with blanks.
   const std::wstring binaryPath = L"\"" + modulePathW() + L"\"";
   const std::optional<std::wstring> dependencies =
-      buildDependencyList(config::getConfigStringW(kDependenciesKey, 6000));
+      buildDependencyList(config::getConfigStringW(key::kServiceDependencies, 6000));
   const wchar_t* name = serviceName().c_str();
   UniqueServiceHandle service(CreateServiceW(manager.get(), name, name, SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS,
                                              startType, SERVICE_ERROR_NORMAL, binaryPath.c_str(), nullptr, nullptr,

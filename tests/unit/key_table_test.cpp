@@ -3,6 +3,7 @@
 #include <string>
 
 #include "config/key_table.h"
+#include "config/keys.h"
 
 namespace zvt::config {
 namespace {
@@ -32,6 +33,20 @@ TEST(KeyTable, VersionSpecificLinesAlternate) {
   EXPECT_EQ(Accessor::Int, keyInfo(10200)->accessor);
   // Ids the launcher does not read.
   for (uint32_t id : {141u, 150u, 10112u, 10119u, 0u, 99999u}) EXPECT_EQ(nullptr, keyInfo(id)) << id;
+}
+
+TEST(KeyTable, EveryNamedIdIsInTheTables) {
+  for (uint32_t id : {key::kServiceName, key::kLauncherKind, key::kWorkingDirectory, key::kServiceDependencies,
+                      key::kRegisterDllDirectories, key::kRuntimeFlavour, key::kIncludedFileCount,
+                      key::kIncludedFileNames, key::kNativeLibraryDirectories, key::kPreferLongTempPath,
+                      key::kReducePath, key::kIgnoreJavaOptionsVariables, key::kVersionOptionLineCount,
+                      key::kVersionOptionLinesFirst, key::kMainClass, key::kClassPath, key::kJvmSearchSequence}) {
+    EXPECT_NE(nullptr, keyInfo(id)) << id;
+  }
+  for (uint32_t id : {msg::kErrorCaption, msg::kInternalError, msg::kNoTempDirectory, msg::kServiceDescription,
+                      msg::kNoJvmFound, msg::kJvmDamaged, msg::kUnpackFailed}) {
+    EXPECT_NE(nullptr, messageInfo(id)) << id;
+  }
 }
 
 TEST(MessageTable, DefaultsCarryTheirPlaceholders) {

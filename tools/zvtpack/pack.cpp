@@ -1,3 +1,4 @@
+#include "config/keys.h"
 #include "pack.h"
 
 #include "config/block_reader.h"
@@ -7,8 +8,6 @@
 namespace zvt::pack {
 
 namespace {
-constexpr uint32_t kFileCount = 2002;
-constexpr uint32_t kFileNames = 2003;
 
 std::string narrow(const wchar_t* text) {
   std::string out;
@@ -29,8 +28,8 @@ void setIncludedFileEntries(block::Content& content, const std::vector<std::stri
   if (fileNames.empty()) return;
   std::string names;
   for (const auto& n : fileNames) names += (names.empty() ? "" : ";") + n;
-  setEntry(content, kFileCount, std::to_string(fileNames.size()));
-  setEntry(content, kFileNames, names);
+  setEntry(content, key::kIncludedFileCount, std::to_string(fileNames.size()));
+  setEntry(content, key::kIncludedFileNames, names);
 }
 
 bool packImage(const std::vector<uint8_t>& image, const block::Content& content, std::vector<uint8_t>& out,
@@ -80,8 +79,8 @@ bool readBody(BlockReader& r, const std::vector<uint8_t>& image, block::Content&
   long long files = 0;
   std::string names;
   for (const auto& e : content.entries) {
-    if (e.id == kFileCount) files = std::atoll(e.value.c_str());
-    if (e.id == kFileNames) names = e.value;
+    if (e.id == key::kIncludedFileCount) files = std::atoll(e.value.c_str());
+    if (e.id == key::kIncludedFileNames) names = e.value;
   }
   size_t start = 0;
   for (long long i = 0; i < files && start <= names.size(); ++i) {

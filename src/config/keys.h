@@ -1,0 +1,72 @@
+// Names of the configuration keys and message ids the launcher reads. The
+// table in key_table.cpp says how each is read and what it means; code names
+// ids only through these constants.
+#pragma once
+
+#include <cstdint>
+
+namespace zvt::key {
+
+constexpr uint32_t kServiceName = 101;
+constexpr uint32_t kErrorLogEnabled = 102;
+constexpr uint32_t kErrorLogFile = 103;
+constexpr uint32_t kOutputLogEnabled = 104;
+constexpr uint32_t kOutputLogFile = 105;
+constexpr uint32_t kLauncherFlag106 = 106;
+constexpr uint32_t kLauncherKind = 107;
+constexpr uint32_t kSplashConfig = 108;
+constexpr uint32_t kClassPath = 121;
+constexpr uint32_t kMainClass = 122;
+constexpr uint32_t kVmOptions = 123;
+constexpr uint32_t kApplicationArguments = 124;
+constexpr uint32_t kJArgumentsAsVmOptions = 125;
+constexpr uint32_t kMinimumJavaVersion = 126;
+constexpr uint32_t kMaximumJavaVersion = 127;
+constexpr uint32_t kJvmSearchSequence = 128;
+constexpr uint32_t kAllowPreRelease = 130;
+constexpr uint32_t kJdkRequired = 131;
+constexpr uint32_t kModulePath = 132;
+constexpr uint32_t kModuleMode = 133;
+constexpr uint32_t kWorkingDirectory = 146;
+constexpr uint32_t kServiceDependencies = 149;
+constexpr uint32_t kPreferredVmType = 152;
+constexpr uint32_t kRegisterDllDirectories = 154;
+constexpr uint32_t kGlobalInstanceObject = 158;
+constexpr uint32_t kApplicationId = 160;
+constexpr uint32_t kSplashFlag2 = 163;
+constexpr uint32_t kRuntimeStoreOnly = 165;
+constexpr uint32_t kReadVmOptionsFile = 166;
+constexpr uint32_t kSharingKey = 167;
+constexpr uint32_t kApplicationLocatedRuntimes = 168;
+constexpr uint32_t kRuntimeFlavour = 2001;
+constexpr uint32_t kIncludedFileCount = 2002;
+constexpr uint32_t kIncludedFileNames = 2003;
+constexpr uint32_t kInstallationDirectory = 10003;
+constexpr uint32_t kNativeLibraryDirectories = 10004;
+constexpr uint32_t kSingleInstance = 10005;
+constexpr uint32_t kBringToFront = 10008;
+constexpr uint32_t kPreferLongTempPath = 10009;
+constexpr uint32_t kReducePath = 10010;
+constexpr uint32_t kIgnoreJavaOptionsVariables = 10012;
+constexpr uint32_t kVersionOptionLineCount = 10200;
+constexpr uint32_t kVersionOptionLinesFirst = 10201;  // condition 10201 + 2i, options 10202 + 2i
+
+}  // namespace zvt::key
+
+namespace zvt::msg {
+
+constexpr uint32_t kErrorCaption = 1000;
+constexpr uint32_t kRegistryJvmUnusable = 1005;
+constexpr uint32_t kClassPathEntryMissing = 1006;
+constexpr uint32_t kClassPathVariableUndefined = 1008;
+constexpr uint32_t kInternalError = 1009;
+constexpr uint32_t kMainClassNotLoaded = 1010;
+constexpr uint32_t kMainMethodNotFound = 1011;
+constexpr uint32_t kNoTempDirectory = 1015;
+constexpr uint32_t kNoJvmFound = 1016;
+constexpr uint32_t kJvmVariableBroken = 1017;
+constexpr uint32_t kJvmDamaged = 1019;
+constexpr uint32_t kUnpackFailed = 1021;
+constexpr uint32_t kServiceDescription = 20017;
+
+}  // namespace zvt::msg
