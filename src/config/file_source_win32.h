@@ -3,6 +3,9 @@
 // of included files.
 #pragma once
 
+#include <string>
+
+#include "base/handle.h"
 #include "base/win32.h"
 #include "config/byte_source.h"
 
@@ -24,5 +27,9 @@ class FileSource final : public ByteSource {
   uint64_t pos_ = 0;
   uint32_t error_ = 0;
 };
+
+// Opens a packed executable for reading, sharing read and write; a file that
+// cannot be opened ends the process with "Error opening media file.".
+UniqueHandle openPackedFileOrExit(const std::wstring& path);
 
 }  // namespace zvt

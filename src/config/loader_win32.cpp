@@ -10,15 +10,11 @@
 #include "runtime/paths.h"
 
 namespace zvt {
+
 int loadConfiguration() { return loadConfigurationFrom(modulePathW()); }
 
 int loadConfigurationFrom(const std::wstring& path) {
-  UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) {
-    logError(L"Could not open %p %d %ls", file.get(), static_cast<int>(GetLastError()), path.c_str());
-    fatalText(L"Error opening media file.");
-  }
+  UniqueHandle file = openPackedFileOrExit(path);
   FileSource source(file.get());
   LoadedConfiguration& config = config::current();
   ReadFailure failure = loadBlock(source, detectLocale(), config);

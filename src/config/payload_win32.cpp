@@ -42,17 +42,6 @@ class FileSink final : public ByteSink {
   fatalMessage(msg::kInternalError, "11");
 }
 
-UniqueHandle openOwnExecutable() {
-  const std::wstring& path = modulePathW();
-  UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) {
-    logError(L"Could not open %p %d %ls", file.get(), static_cast<int>(GetLastError()), path.c_str());
-    fatalText(L"Error opening media file.");
-  }
-  return file;
-}
-
 // Names come from our own block, but a damaged or hand-made block must not
 // make the launcher write outside its temporary directory.
 void refuseUnsafeName(const std::string& name) {
@@ -127,7 +116,7 @@ int extractPayload(bool createDirectory) {
     fileCannotBeCreated();
   }
 
-  UniqueHandle file = openOwnExecutable();
+  UniqueHandle file = openPackedFileOrExit(modulePathW());
   FileSource source(file.get());
   BlockReader reader(source);
   if (!reader.seek(payloadOffset())) fatalText(fatalTextFor(ReadFailure::ReadLong));
