@@ -10,6 +10,7 @@
 #include "runtime/errors.h"
 #include "runtime/log.h"
 #include "runtime/message_format.h"
+#include "runtime/paths.h"
 
 namespace zvt {
 namespace {
@@ -110,15 +111,10 @@ void emptyDirectory(const std::wstring& path, bool recursive) {
 void fatalExit(int code) {
   const std::string& dir = launcherTempDirectory();
   if (!dir.empty()) {
-    // The directory name is ANSI text; widen it through the same code page
-    // that produced it.
-    int n = MultiByteToWideChar(CP_ACP, 0, dir.c_str(), -1, nullptr, 0);
-    if (n > 0) {
-      std::vector<wchar_t> wide(static_cast<size_t>(n));
-      MultiByteToWideChar(CP_ACP, 0, dir.c_str(), -1, wide.data(), n);
-      emptyDirectory(wide.data(), true);
-      RemoveDirectoryW(wide.data());
-    }
+    // The name is narrow text in the file functions' code page.
+    std::wstring wide = toWide(dir);
+    emptyDirectory(wide, true);
+    RemoveDirectoryW(wide.c_str());
   }
   fflush(stdout);
   fflush(stderr);

@@ -51,8 +51,6 @@ bool envIsYes(const wchar_t* name) {
   return n > 0 && n < kEnvCapacity && wcscmp(buf, L"yes") == 0;
 }
 
-bool fileExistsW(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 // Text with "\n" as CR LF, in UTF-8: what a "ccs=UTF-8" text stream writes.
 std::string encodeLine(const std::wstring& text) {
   std::wstring crlf;
@@ -94,7 +92,7 @@ void setUp(LogState& s) {
   if (dir.empty()) dir = L"c:\\";
   for (int i = 1; i <= kMaxLogNumber; ++i) {
     s.path = dir + L"zvt_nlog_" + decimal(i) + L".log";
-    if (!fileExistsW(s.path)) break;
+    if (!fileExists(s.path)) break;
   }
 
   time_t now = time(nullptr);
