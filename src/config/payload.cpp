@@ -20,6 +20,21 @@ size_t firstSeparator(const std::string& name) {
   return it == name.end() ? std::string::npos : static_cast<size_t>(it - name.begin());
 }
 
+// Windows maps these names, with any extension and in any directory, to
+// devices: "lib\nul.jar" would write to no file, "con" to the console.
+bool isReservedDeviceName(const std::string& component) {
+  std::string stem = component.substr(0, component.find('.'));
+  while (!stem.empty() && stem.back() == ' ') stem.pop_back();
+  std::transform(stem.begin(), stem.end(), stem.begin(),
+                 [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; });
+  static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
+  for (const char* d : kDevices) {
+    if (stem == d) return true;
+  }
+  return stem.size() == 4 && (stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0) && stem[3] >= '1' &&
+         stem[3] <= '9';
+}
+
 bool writeWhole(ByteSink& target, const uint8_t* data, uint32_t size) {
   while (size > 0) {
     uint32_t written = 0;
@@ -57,6 +72,10 @@ const char* refusedNameReason(const std::string& name) {
   if (first != std::string::npos &&
       std::any_of(name.begin() + static_cast<std::ptrdiff_t>(first) + 1, name.end(), isSeparator)) {
     return "more than one directory level";
+  }
+  if (isReservedDeviceName(name.substr(0, first)) ||
+      (first != std::string::npos && isReservedDeviceName(name.substr(first + 1)))) {
+    return "reserved device name";
   }
   return nullptr;
 }

@@ -23,7 +23,7 @@ TEST(IncludedFileNames, CountAndEmptyNamesEndTheList) {
 }
 
 TEST(IncludedFileNames, RefusedNames) {
-  const char* accepted[] = {"a.jar", "lib\\b.jar", "lib/b.jar", "a.b.jar", "x"};
+  const char* accepted[] = {"a.jar", "lib\\b.jar", "lib/b.jar", "a.b.jar", "x", "console.jar", "com10.jar", "lpt.jar"};
   for (const char* n : accepted) EXPECT_EQ(nullptr, refusedNameReason(n)) << n;
   struct Case {
     const char* name;
@@ -41,6 +41,11 @@ TEST(IncludedFileNames, RefusedNames) {
       {"lib\\sub\\c.jar", "more than one directory level"},
       {"lib/sub\\c.jar", "more than one directory level"},
       {"", "empty name"},
+      {"nul", "reserved device name"},
+      {"CON.jar", "reserved device name"},
+      {"lib\\aux.dll", "reserved device name"},
+      {"com1\\x.jar", "reserved device name"},
+      {"Lpt9.txt", "reserved device name"},
   };
   for (const Case& c : refused) {
     const char* reason = refusedNameReason(c.name);
