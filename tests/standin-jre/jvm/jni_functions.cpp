@@ -1,5 +1,5 @@
 // The JNI function table. Every slot the launcher and the window border use
-// is implemented with the JNI specification's semantics; every other slot
+// is implemented with JNI's documented semantics; every other slot
 // ends the process with a message naming it.
 #include <array>
 #include <cstdarg>

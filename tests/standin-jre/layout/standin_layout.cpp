@@ -34,14 +34,14 @@ struct Copier {
 };
 
 // One runtime's bin directory with its executables and VM directories.
-bool fillBin(Copier& c, const std::wstring& bin, const RuntimeSpec& spec) {
+bool fillBin(Copier& c, const std::wstring& bin, const RuntimeSpec& layout) {
   if (!c.copy(L"java.exe", bin + L"\\java.exe")) return false;
-  if (spec.javaw && !c.copy(L"javaw.exe", bin + L"\\javaw.exe")) return false;
-  if (spec.jli && !c.copy(L"jli.dll", bin + L"\\jli.dll")) return false;
-  if (spec.unpack200 && !c.copy(L"unpack200.exe", bin + L"\\unpack200.exe")) return false;
-  if (spec.ucrtbase && !c.copy(L"ucrtbase.dll", bin + L"\\ucrtbase.dll")) return false;
-  std::wstring jvm = spec.wrongWidth ? L"otherwidth\\jvm.dll" : L"jvm.dll";
-  for (const std::wstring& vm : spec.vmTypes) {
+  if (layout.javaw && !c.copy(L"javaw.exe", bin + L"\\javaw.exe")) return false;
+  if (layout.jli && !c.copy(L"jli.dll", bin + L"\\jli.dll")) return false;
+  if (layout.unpack200 && !c.copy(L"unpack200.exe", bin + L"\\unpack200.exe")) return false;
+  if (layout.ucrtbase && !c.copy(L"ucrtbase.dll", bin + L"\\ucrtbase.dll")) return false;
+  std::wstring jvm = layout.wrongWidth ? L"otherwidth\\jvm.dll" : L"jvm.dll";
+  for (const std::wstring& vm : layout.vmTypes) {
     if (!c.copy(jvm, bin + L"\\" + vm + L"\\jvm.dll")) return false;
   }
   return true;
@@ -60,17 +60,17 @@ std::wstring standinBinaryDir() {
   return dir.rfind(L"\\", 0) == 0 ? L"Z:" + dir : dir;
 }
 
-std::wstring runtimeBinDir(const std::wstring& home, const RuntimeSpec& spec) {
-  return spec.jdk ? home + L"\\jre\\bin" : home + L"\\bin";
+std::wstring runtimeBinDir(const std::wstring& home, const RuntimeSpec& layout) {
+  return layout.jdk ? home + L"\\jre\\bin" : home + L"\\bin";
 }
 
-bool layOutRuntime(const std::wstring& home, const RuntimeSpec& spec, std::wstring* error) {
+bool layOutRuntime(const std::wstring& home, const RuntimeSpec& layout, std::wstring* error) {
   Copier c{standinBinaryDir(), error};
   if (!makeDirs(standinDir(home))) return c.fail(L"cannot create " + standinDir(home));
-  if (!fillBin(c, runtimeBinDir(home, spec), spec)) return false;
-  if (spec.jdk) {
+  if (!fillBin(c, runtimeBinDir(home, layout), layout)) return false;
+  if (layout.jdk) {
     // The JDK's own bin has the tools' launchers but no VM.
-    RuntimeSpec outer = spec;
+    RuntimeSpec outer = layout;
     outer.vmTypes.clear();
     if (!fillBin(c, home + L"\\bin", outer)) return false;
     if (!writeFile(home + L"\\lib\\tools.jar", "PK stand-in tools.jar")) {
@@ -78,12 +78,12 @@ bool layOutRuntime(const std::wstring& home, const RuntimeSpec& spec, std::wstri
     }
   }
   std::wstring script = standinDir(home);
-  bool ok = writeFile(script + L"\\version.txt", spec.versionText) &&
-            writeFile(script + L"\\exitcode.txt", std::to_string(spec.exitCode)) &&
-            writeFile(script + L"\\delayms.txt", std::to_string(spec.delayMs));
+  bool ok = writeFile(script + L"\\version.txt", layout.versionText) &&
+            writeFile(script + L"\\exitcode.txt", std::to_string(layout.exitCode)) &&
+            writeFile(script + L"\\delayms.txt", std::to_string(layout.delayMs));
   if (!ok) return c.fail(L"cannot write the script files in " + script);
-  for (const std::wstring& jar : spec.packedJars) {
-    std::string content = spec.corruptPacks ? "CORRUPT" : "PK stand-in " + utf8(jar);
+  for (const std::wstring& jar : layout.packedJars) {
+    std::string content = layout.corruptPacks ? "CORRUPT" : "PK stand-in " + utf8(jar);
     if (!writeFile(home + L"\\" + jar + L".pack", content)) return c.fail(L"cannot write " + jar);
   }
   return true;

@@ -36,10 +36,10 @@ struct RuntimeSpec {
 std::wstring standinBinaryDir();
 
 // Creates `home` and its contents. Returns false with a reason in `error`.
-bool layOutRuntime(const std::wstring& home, const RuntimeSpec& spec, std::wstring* error);
+bool layOutRuntime(const std::wstring& home, const RuntimeSpec& layout, std::wstring* error);
 
 // The directory holding java.exe and the VM directories.
-std::wstring runtimeBinDir(const std::wstring& home, const RuntimeSpec& spec);
+std::wstring runtimeBinDir(const std::wstring& home, const RuntimeSpec& layout);
 
 // What the stand-in recorded under <home>\standin.
 std::vector<std::string> traceLines(const std::wstring& home);

@@ -66,14 +66,14 @@ class Standin : public ::testing::Test {
   }
   void TearDown() override { removeTree(dir_); }
 
-  void layOut(const RuntimeSpec& spec) {
-    spec_ = spec;
+  void layOut(const RuntimeSpec& layout) {
+    layout_ = layout;
     std::wstring error;
-    ASSERT_TRUE(standin::layOutRuntime(home_, spec, &error)) << standin::utf8(error);
+    ASSERT_TRUE(standin::layOutRuntime(home_, layout, &error)) << standin::utf8(error);
   }
 
   std::wstring jvmDll(const std::wstring& vm = L"client") const {
-    return standin::runtimeBinDir(home_, spec_) + L"\\" + vm + L"\\jvm.dll";
+    return standin::runtimeBinDir(home_, layout_) + L"\\" + vm + L"\\jvm.dll";
   }
 
   RunResult child(const std::string& scenario, std::vector<std::string> options,
@@ -90,7 +90,7 @@ class Standin : public ::testing::Test {
   std::vector<std::string> trace() const { return standin::traceLines(home_); }
 
   std::wstring dir_, home_;
-  RuntimeSpec spec_;
+  RuntimeSpec layout_;
 };
 
 const std::vector<std::string> kParams = {"false", "app.Main", "C:\\logs\\err.log", "", "true", "MySvc", "a b", "c"};
@@ -98,11 +98,11 @@ const std::vector<std::string> kParams = {"false", "app.Main", "C:\\logs\\err.lo
 // --- java.exe, javaw.exe ---------------------------------------------------
 
 TEST_F(Standin, JavaExePrintsTheScriptedVersionExitCodeAndCountsProbes) {
-  RuntimeSpec spec;
-  spec.versionText = "java version \"1.8.0_201\"\nJava(TM) SE Runtime Environment\n";
-  spec.exitCode = 3;
-  layOut(spec);
-  std::wstring bin = standin::runtimeBinDir(home_, spec);
+  RuntimeSpec layout;
+  layout.versionText = "java version \"1.8.0_201\"\nJava(TM) SE Runtime Environment\n";
+  layout.exitCode = 3;
+  layOut(layout);
+  std::wstring bin = standin::runtimeBinDir(home_, layout);
   RunResult r = standin::test::run(bin + L"\\java.exe", {L"-version"});
   EXPECT_EQ(r.exitCode, 3u);
   EXPECT_EQ(r.err, "java version \"1.8.0_201\"\nJava(TM) SE Runtime Environment\n");
@@ -116,11 +116,11 @@ TEST_F(Standin, JavaExePrintsTheScriptedVersionExitCodeAndCountsProbes) {
 }
 
 TEST_F(Standin, JavaExeWaitsTheScriptedDelay) {
-  RuntimeSpec spec;
-  spec.delayMs = 1500;
-  layOut(spec);
+  RuntimeSpec layout;
+  layout.delayMs = 1500;
+  layOut(layout);
   DWORD start = GetTickCount();
-  RunResult r = standin::test::run(standin::runtimeBinDir(home_, spec) + L"\\java.exe", {L"-version"});
+  RunResult r = standin::test::run(standin::runtimeBinDir(home_, layout) + L"\\java.exe", {L"-version"});
   EXPECT_GE(GetTickCount() - start, 1400u);
   EXPECT_EQ(r.exitCode, 0u);
 }
@@ -128,14 +128,14 @@ TEST_F(Standin, JavaExeWaitsTheScriptedDelay) {
 // --- layouts ---------------------------------------------------------------
 
 TEST_F(Standin, LayoutsHaveTheShapeOfRealRuntimes) {
-  RuntimeSpec spec;
-  spec.jdk = true;
-  spec.vmTypes = {L"server", L"j9vm"};
-  spec.javaw = false;
-  spec.jli = false;
-  spec.ucrtbase = true;
-  spec.packedJars = {L"jre\\lib\\rt.jar"};
-  layOut(spec);
+  RuntimeSpec layout;
+  layout.jdk = true;
+  layout.vmTypes = {L"server", L"j9vm"};
+  layout.javaw = false;
+  layout.jli = false;
+  layout.ucrtbase = true;
+  layout.packedJars = {L"jre\\lib\\rt.jar"};
+  layOut(layout);
   using standin::fileExists;
   EXPECT_TRUE(fileExists(home_ + L"\\lib\\tools.jar"));
   EXPECT_TRUE(fileExists(home_ + L"\\bin\\java.exe"));
@@ -155,9 +155,9 @@ TEST_F(Standin, LayoutsHaveTheShapeOfRealRuntimes) {
 }
 
 TEST_F(Standin, JvmDllHasTheRequestedWidth) {
-  RuntimeSpec spec;
-  spec.wrongWidth = true;
-  layOut(spec);
+  RuntimeSpec layout;
+  layout.wrongWidth = true;
+  layOut(layout);
   // A 64-bit DLL does not load into this 32-bit process.
   RunResult r = child("contract", {});
   EXPECT_EQ(r.exitCode, 4u);
@@ -167,10 +167,10 @@ TEST_F(Standin, JvmDllHasTheRequestedWidth) {
 // --- unpack200.exe, jli.dll, ucrtbase.dll ------------------------------------
 
 TEST_F(Standin, Unpack200WritesTheJarOrFailsOnCorruptInput) {
-  RuntimeSpec spec;
-  spec.packedJars = {L"lib\\rt.jar", L"lib\\ext\\foo.jar"};
-  layOut(spec);
-  std::wstring unpack = standin::runtimeBinDir(home_, spec) + L"\\unpack200.exe";
+  RuntimeSpec layout;
+  layout.packedJars = {L"lib\\rt.jar", L"lib\\ext\\foo.jar"};
+  layOut(layout);
+  std::wstring unpack = standin::runtimeBinDir(home_, layout) + L"\\unpack200.exe";
   RunResult r = standin::test::run(unpack, {L"-r", home_ + L"\\lib\\rt.jar.pack", home_ + L"\\lib\\rt.jar"});
   EXPECT_EQ(r.exitCode, 0u);
   EXPECT_EQ(standin::readFileBytes(home_ + L"\\lib\\rt.jar"), "PK stand-in lib\\rt.jar");
@@ -180,9 +180,9 @@ TEST_F(Standin, Unpack200WritesTheJarOrFailsOnCorruptInput) {
   EXPECT_TRUE(standin::fileExists(home_ + L"\\lib\\ext\\foo.jar.pack"));
   EXPECT_TRUE(standin::fileExists(home_ + L"\\lib\\ext\\foo.jar"));
 
-  spec.corruptPacks = true;
-  spec.packedJars = {L"lib\\bad.jar"};
-  layOut(spec);
+  layout.corruptPacks = true;
+  layout.packedJars = {L"lib\\bad.jar"};
+  layOut(layout);
   r = standin::test::run(unpack, {L"-r", home_ + L"\\lib\\bad.jar.pack", home_ + L"\\lib\\bad.jar"});
   EXPECT_EQ(r.exitCode, 1u);
   EXPECT_FALSE(standin::fileExists(home_ + L"\\lib\\bad.jar"));
@@ -200,7 +200,7 @@ TEST_F(Standin, JliExpandsArgumentFilesOneArgumentPerLine) {
   layOut(RuntimeSpec());
   std::wstring argFile = dir_ + L"\\args.txt";
   ASSERT_TRUE(standin::appendToFile(argFile, "-Xmx64m\r\n\r\n-Da=b c\n--add-opens=x\n"));
-  HMODULE jli = LoadLibraryW((standin::runtimeBinDir(home_, spec_) + L"\\jli.dll").c_str());
+  HMODULE jli = LoadLibraryW((standin::runtimeBinDir(home_, layout_) + L"\\jli.dll").c_str());
   ASSERT_NE(jli, nullptr);
   using Init = void(WINAPI*)(unsigned char, unsigned char);
   using Preprocess = JliList*(WINAPI*)(const char*, unsigned char);
@@ -228,10 +228,10 @@ TEST_F(Standin, JliExpandsArgumentFilesOneArgumentPerLine) {
 }
 
 TEST_F(Standin, UcrtbaseRecordsItsLoad) {
-  RuntimeSpec spec;
-  spec.ucrtbase = true;
-  layOut(spec);
-  std::wstring bin = standin::runtimeBinDir(home_, spec);
+  RuntimeSpec layout;
+  layout.ucrtbase = true;
+  layOut(layout);
+  std::wstring bin = standin::runtimeBinDir(home_, layout);
   // Wine answers any load of "ucrtbase.dll" with its own built-in library,
   // so the stand-in's behaviour is checked under another name; on Windows
   // the launcher's preload reaches it under its own.
@@ -276,9 +276,9 @@ TEST_F(Standin, TheWholeContractSequenceIsTraced) {
 }
 
 TEST_F(Standin, BothLauncherClassesAndTheJdkLayoutWork) {
-  RuntimeSpec spec;
-  spec.jdk = true;
-  layOut(spec);
+  RuntimeSpec layout;
+  layout.jdk = true;
+  layOut(layout);
   SetEnvironmentVariableW(L"STANDIN_LAUNCHER", L"com.zentrovia.runtime.launcher.WinLauncher");
   RunResult r = child("contract", {}, kParams);
   SetEnvironmentVariableW(L"STANDIN_LAUNCHER", nullptr);
