@@ -74,12 +74,6 @@ bool appendToFile(const std::wstring& path, const std::string& bytes, bool trunc
   return bytes.empty() || WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
-std::wstring executablePath() {
-  std::vector<wchar_t> buf(6000);
-  DWORD n = GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
-  return std::wstring(buf.data(), n < buf.size() ? n : 0);
-}
-
 // Decides once whether to log and opens a fresh numbered file. Runs inside
 // the lock.
 void setUp(LogState& s) {
@@ -97,7 +91,7 @@ void setUp(LogState& s) {
 
   time_t now = time(nullptr);
   const char* when = ctime(&now);  // ends with its own line break
-  std::wstring first = L"Started executable " + executablePath() + L" at " + widenBytes(when ? when : "\n") + L"\n";
+  std::wstring first = L"Started executable " + moduleFileNameW() + L" at " + widenBytes(when ? when : "\n") + L"\n";
   // A UTF-8 text stream starts a new file with the byte order mark.
   std::string bytes = "\xEF\xBB\xBF" + encodeLine(first);
   if (!appendToFile(s.path, bytes, true)) {

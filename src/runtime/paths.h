@@ -11,6 +11,10 @@
 
 namespace zvt {
 
+// The executable's file name exactly as the system gives it (no long-form
+// conversion, no logging: safe for the log's own first line).
+std::wstring moduleFileNameW();
+
 // The executable's path, long form (computed once, on first use).
 const std::wstring& modulePathW();
 // Its ANSI-safe narrow form; empty when none could be found.

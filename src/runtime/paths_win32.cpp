@@ -113,7 +113,7 @@ struct ModulePaths {
 const ModulePaths& modulePaths() {
   static const ModulePaths* paths = [] {
     auto* p = new ModulePaths();  // lives until exit
-    std::wstring name = wideCall([](wchar_t* b, DWORD n) { return GetModuleFileNameW(nullptr, b, n); });
+    std::wstring name = moduleFileNameW();
     std::vector<wchar_t> longBuf(kPathCapacity);
     DWORD m = GetLongPathNameW(name.c_str(), longBuf.data(), kPathCapacity);
     DWORD err = GetLastError();
@@ -375,11 +375,15 @@ const TempDirectory& tempDirectory() {
 
 void overrideTempPlacesForTesting(TempPlaceOverride override) { g_placeOverride = override; }
 
+std::wstring moduleFileNameW() {
+  return wideCall([](wchar_t* b, DWORD n) { return GetModuleFileNameW(nullptr, b, n); });
+}
+
 const std::wstring& modulePathW() { return modulePaths().wide; }
 const std::string& modulePathA() { return modulePaths().narrow; }
 
 std::wstring moduleBaseName() {
-  std::wstring path = wideCall([](wchar_t* b, DWORD n) { return GetModuleFileNameW(nullptr, b, n); });
+  std::wstring path = moduleFileNameW();
   size_t slash = path.find_last_of(L"\\/");
   std::wstring file = slash == std::wstring::npos ? path : path.substr(slash + 1);
   size_t dot = file.rfind(L'.');

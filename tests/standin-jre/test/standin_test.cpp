@@ -13,6 +13,7 @@
 #include "standin_home.h"
 #include "standin_layout.h"
 #include "win_run.h"
+#include "support/win_process.h"
 
 namespace {
 
@@ -34,24 +35,6 @@ int countOf(const std::vector<std::string>& lines, const std::string& part) {
   return n;
 }
 
-void removeTree(const std::wstring& dir) {
-  WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileW((dir + L"\\*").c_str(), &data);
-  if (find != INVALID_HANDLE_VALUE) {
-    do {
-      std::wstring name = data.cFileName;
-      if (name == L"." || name == L"..") continue;
-      std::wstring path = dir + L"\\" + name;
-      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        removeTree(path);
-      } else {
-        DeleteFileW(path.c_str());
-      }
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
-  }
-  RemoveDirectoryW(dir.c_str());
-}
 
 class Standin : public ::testing::Test {
  protected:
@@ -61,10 +44,10 @@ class Standin : public ::testing::Test {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     dir_ = std::wstring(temp) + L"zvt-standin-" + standin::widen(info->name()) + L"-" +
            std::to_wstring(GetCurrentProcessId());
-    removeTree(dir_);
+    zvt::test::removeTree(dir_);
     home_ = dir_ + L"\\rt";
   }
-  void TearDown() override { removeTree(dir_); }
+  void TearDown() override { zvt::test::removeTree(dir_); }
 
   void layOut(const RuntimeSpec& layout) {
     layout_ = layout;
