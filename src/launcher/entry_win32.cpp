@@ -9,7 +9,7 @@
 #include "runtime/log.h"
 #include "runtime/paths.h"
 #include "runtime/process_state.h"
-#include "service/commands.h"
+#include "service/commands_win32.h"
 #include "service/dispatcher.h"
 
 namespace zvt {
