@@ -1,7 +1,7 @@
-#include "base/arguments.h"
 #include "base/win32.h"
 #include "config/accessors.h"
 #include "config/keys.h"
+#include "launcher/command_line.h"
 #include "launcher/entry.h"
 #include "launcher/launch.h"
 #include "launcher/startup.h"
@@ -82,39 +82,23 @@ int processEntry() {
 
   const wchar_t* commandLine = GetCommandLineW();
   logLine(L"command line %ls", commandLine);
-  ArgumentList list;
-  splitArguments(commandLine, list);
-  std::wstring programPath;
-  if (!list.empty()) {
-    programPath = list.front();
-    list.erase(list.begin());
-  }
-
-  // The service child: the host appends the marker, whatever precedes it.
-  if (!list.empty() && list.back() == kRestartMarker) {
-    list.pop_back();
-    runApplication(list, true);
+  EntryCommandLine line = parseEntryCommandLine(commandLine);
+  if (line.serviceChild) {
+    runApplication(line.arguments, true);
     return 0;
   }
-
-  Command command = Command::None;
-  std::wstring word;
-  if (!list.empty() && switchWord(list.front(), word)) {
-    list.erase(list.begin());
-    if (!list.empty()) {
-      // The name buffer holds 6000 units with its terminator. A longer name
-      // is refused rather than cut: a cut name would address some other
-      // service than the one the user typed.
-      if (list.front().size() >= kServiceNameCapacity) {
-        logError(L"service name argument too long (%d units)", static_cast<int>(list.front().size()));
-        writeConsoleText(stderr, L"The service name is too long.\n");
-        return 1;
-      }
-      state.serviceName = list.front();
+  if (line.hasServiceName) {
+    // The name buffer holds 6000 units with its terminator. A longer name
+    // is refused rather than cut: a cut name would address some other
+    // service than the one the user typed.
+    if (line.serviceName.size() >= kServiceNameCapacity) {
+      logError(L"service name argument too long (%d units)", static_cast<int>(line.serviceName.size()));
+      writeConsoleText(stderr, L"The service name is too long.\n");
+      return 1;
     }
-    command = commandFor(word);
+    state.serviceName = line.serviceName;
   }
-  return dispatch(command, programPath, list);
+  return dispatch(line.command, line.programPath, line.arguments);
 }
 
 }  // namespace zvt
