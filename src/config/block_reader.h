@@ -48,7 +48,9 @@ class BlockReader {
 };
 
 // Where the block starts: right behind the raw data of the last entry of the
-// PE section table. Logs the header values on the way.
+// PE section table. Logs the header values on the way. Every false return
+// has recorded a failure in the reader; a failed seek is the failure of the
+// read it was for.
 bool locateBlock(BlockReader& reader, uint64_t& blockOffset);
 
 struct LoadedConfiguration {

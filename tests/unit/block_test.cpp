@@ -260,6 +260,57 @@ TEST(LoadBlock, BrokenHeadersFailCleanly) {
   EXPECT_EQ(ReadFailure::ReadInt, loadBlock(s3, "en", cfg));
 }
 
+// A source whose seek number `failAt` (1-based) fails, like a file pointer
+// that cannot move; reads still work wherever the position was left.
+class FailingSeekSource final : public ByteSource {
+ public:
+  FailingSeekSource(const std::vector<uint8_t>& bytes, int failAt) : inner_(bytes), failAt_(failAt) {}
+  bool seek(uint64_t offset) override { return ++seeks_ == failAt_ ? false : inner_.seek(offset); }
+  bool read(void* dst, uint32_t size, uint32_t& got) override { return inner_.read(dst, size, got); }
+  uint64_t position() const override { return inner_.position(); }
+  uint64_t size() const override { return inner_.size(); }
+  int seeks() const { return seeks_; }
+
+ private:
+  MemorySource inner_;
+  int failAt_;
+  int seeks_ = 0;
+};
+
+TEST(LoadBlock, AFailedSeekIsAFailureOfTheReadItWasFor) {
+  std::vector<uint8_t> image = packedSample();
+  {
+    FailingSeekSource all(image, 0);  // no seek fails: six seeks find the block
+    LoadedConfiguration cfg;
+    ASSERT_EQ(ReadFailure::None, loadBlock(all, "en", cfg));
+    ASSERT_EQ(6, all.seeks());
+  }
+  // The seeks lead to: the PE offset (int), the section count (short), the
+  // optional header size (short), the raw data size and offset (ints) and
+  // the block's magic (int).
+  const ReadFailure expected[] = {ReadFailure::ReadInt, ReadFailure::ReadShort, ReadFailure::ReadShort,
+                                  ReadFailure::ReadInt, ReadFailure::ReadInt, ReadFailure::ReadInt};
+  for (int failAt = 1; failAt <= 6; ++failAt) {
+    test::LogCapture log;
+    FailingSeekSource source(image, failAt);
+    LoadedConfiguration cfg;
+    ReadFailure failure = loadBlock(source, "en", cfg);
+    EXPECT_EQ(expected[failAt - 1], failure) << "seek " << failAt;
+    EXPECT_NE(std::wstring(), fatalTextFor(failure)) << "seek " << failAt;
+    EXPECT_TRUE(cfg.entries.empty()) << "seek " << failAt;  // nothing read from a wrong place
+    EXPECT_EQ(failAt, source.seeks()) << "no seek after the failed one";
+  }
+  // The reader keeps the failure: later reads fail too.
+  FailingSeekSource source(image, 1);
+  BlockReader reader(source);
+  uint64_t offset = 0;
+  EXPECT_FALSE(locateBlock(reader, offset));
+  EXPECT_EQ(ReadFailure::ReadInt, reader.failure());
+  EXPECT_STREQ(L"Internal Error: readInt", fatalTextFor(reader.failure()));
+  uint32_t word;
+  EXPECT_FALSE(reader.readInt(word));
+}
+
 TEST(BlockReader, StopsAfterTheFirstFailure) {
   std::vector<uint8_t> bytes = {1, 0, 0, 0, 2, 0};
   MemorySource src(bytes);
