@@ -34,7 +34,28 @@ Command commandFor(const std::wstring& word) {
   return Command::None;
 }
 
-EntryCommandLine parseEntryCommandLine(const std::wstring& commandLine) {
+bool commandUsesServiceName(Command command) {
+  switch (command) {
+    case Command::Install:
+    case Command::InstallAndStart:
+    case Command::InstallAuto:
+    case Command::InstallDemand:
+    case Command::Uninstall:
+    case Command::Stop:
+    case Command::Start:
+    case Command::Restart:
+    case Command::Status:
+      return true;
+    case Command::None:
+    case Command::Help:
+    case Command::Run:
+    case Command::RunRedirect:
+      break;
+  }
+  return false;
+}
+
+EntryCommandLine parseEntryCommandLine(const std::wstring& commandLine, size_t nameCapacity) {
   EntryCommandLine line;
   ArgumentList& list = line.arguments;
   splitArguments(commandLine, list);
@@ -52,11 +73,15 @@ EntryCommandLine parseEntryCommandLine(const std::wstring& commandLine) {
   if (!list.empty() && switchWord(list.front(), word)) {
     list.erase(list.begin());
     line.hasSwitch = true;
-    if (!list.empty()) {
-      line.hasServiceName = true;
-      line.serviceName = list.front();
-    }
     line.command = commandFor(word);
+    if (!list.empty()) {
+      if (list.front().size() < nameCapacity) {
+        line.hasServiceName = true;
+        line.serviceName = list.front();
+      } else {
+        line.serviceNameTooLong = true;
+      }
+    }
   }
   return line;
 }

@@ -87,17 +87,20 @@ int processEntry() {
     runApplication(line.arguments, true);
     return 0;
   }
-  if (line.hasServiceName) {
-    // The name buffer holds 6000 units with its terminator. A longer name
-    // is refused rather than cut: a cut name would address some other
-    // service than the one the user typed.
-    if (line.serviceName.size() >= kServiceNameCapacity) {
-      logError(L"service name argument too long (%d units)", static_cast<int>(line.serviceName.size()));
+  if (line.serviceNameTooLong) {
+    // The name buffer holds 6000 units with its terminator. For a command
+    // that works on the name a longer one is refused rather than cut: a cut
+    // name would address some other service than the one the user typed.
+    // The other commands go on with the configured name.
+    int units = static_cast<int>(line.arguments.front().size());
+    if (commandUsesServiceName(line.command)) {
+      logError(L"service name argument too long (%d units)", units);
       writeConsoleText(stderr, L"The service name is too long.\n");
       return 1;
     }
-    state.serviceName = line.serviceName;
+    logLine(L"service name argument too long (%d units), not used", units);
   }
+  if (line.hasServiceName) state.serviceName = line.serviceName;
   return dispatch(line.command, line.programPath, line.arguments);
 }
 

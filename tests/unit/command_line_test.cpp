@@ -104,5 +104,39 @@ TEST(EntryCommandLine, TheRestartMarkerComesFirst) {
   EXPECT_FALSE(parseEntryCommandLine(L"__zvt_restart").serviceChild);
 }
 
+TEST(EntryCommandLine, AnOverlongNameIsRefusedOnlyForCommandsThatUseIt) {
+  // Commands that address the service by the name.
+  for (Command c : {Command::Install, Command::InstallAndStart, Command::InstallAuto, Command::InstallDemand,
+                    Command::Uninstall, Command::Stop, Command::Start, Command::Restart, Command::Status}) {
+    EXPECT_TRUE(commandUsesServiceName(c)) << static_cast<int>(c);
+  }
+  for (Command c : {Command::None, Command::Help, Command::Run, Command::RunRedirect}) {
+    EXPECT_FALSE(commandUsesServiceName(c)) << static_cast<int>(c);
+  }
+
+  const size_t cap = 8;  // a small buffer: 7 units and the terminator
+  EntryCommandLine fits = parseEntryCommandLine(L"app.exe /status 1234567", cap);
+  EXPECT_TRUE(fits.hasServiceName);
+  EXPECT_FALSE(fits.serviceNameTooLong);
+  EXPECT_EQ(L"1234567", fits.serviceName);
+
+  for (const wchar_t* line : {L"app.exe /status 12345678 x", L"app.exe /bogus 12345678", L"app.exe /? 12345678",
+                              L"app.exe /run 12345678 x"}) {
+    EntryCommandLine parsed = parseEntryCommandLine(line, cap);
+    EXPECT_TRUE(parsed.serviceNameTooLong) << line;
+    EXPECT_FALSE(parsed.hasServiceName) << line;
+    EXPECT_TRUE(parsed.serviceName.empty()) << line;
+    // The argument stays where it was: the foreground run hands it on.
+    ASSERT_FALSE(parsed.arguments.empty()) << line;
+    EXPECT_EQ(L"12345678", parsed.arguments.front()) << line;
+  }
+  // The switch is looked up whatever the name's length.
+  EXPECT_EQ(Command::Help, parseEntryCommandLine(L"app.exe /? 12345678", cap).command);
+  EXPECT_EQ(Command::None, parseEntryCommandLine(L"app.exe /bogus 12345678", cap).command);
+  // The real buffer: 5999 units fit, 6000 do not.
+  EXPECT_TRUE(parseEntryCommandLine(L"a /stop " + std::wstring(5999, L'n')).hasServiceName);
+  EXPECT_TRUE(parseEntryCommandLine(L"a /stop " + std::wstring(6000, L'n')).serviceNameTooLong);
+}
+
 }  // namespace
 }  // namespace zvt
