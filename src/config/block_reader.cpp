@@ -167,6 +167,10 @@ bool readMessages(BlockReader& reader, uint32_t count, std::map<uint32_t, std::w
 }  // namespace
 
 ReadFailure loadBlock(ByteSource& source, const std::string& locale, LoadedConfiguration& out) {
+  return loadBlock(source, LocaleSource([&locale] { return locale; }), out);
+}
+
+ReadFailure loadBlock(ByteSource& source, const LocaleSource& localeSource, LoadedConfiguration& out) {
   BlockReader reader(source);
   uint64_t blockOffset = 0;
   uint32_t word;
@@ -188,6 +192,7 @@ ReadFailure loadBlock(ByteSource& source, const std::string& locale, LoadedConfi
   }
   if (!reader.readInt(count) || !readMessages(reader, count, &out.messages)) return reader.failure();
 
+  const std::string locale = localeSource ? localeSource() : std::string();
   splitLocale(locale, out.language, out.country);
 
   uint32_t sets;

@@ -94,6 +94,8 @@ TEST(Locale, DetectedLocaleChoosesTheMessageSet) {
   test::RunResult r = box.run(exe, L"/run", o);
   std::string log = box.log();
   EXPECT_EQ("de_AT", loggedValue(log, "language/country is ")) << log;
+  // Looked up once the messages are read, after the header lines.
+  EXPECT_LT(log.find("rawDataSize: "), log.find("language/country is ")) << log;
   EXPECT_EQ(1u, r.exitCode);
   // Standard error carries the ANSI code page; the umlaut may not survive it.
   EXPECT_TRUE(contains(r.err, "Interner Fehler in ")) << r.err;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "base/log_sink.h"
 #include "config/block_format.h"
 #include "config/block_reader.h"
 #include "log_capture.h"
@@ -181,6 +182,61 @@ TEST(LoadBlock, EveryTruncationPointFailsWithTheReadThatHitTheEnd) {
   MemorySource src(image);
   LoadedConfiguration cfg;
   EXPECT_EQ(ReadFailure::None, loadBlock(src, "en", cfg));
+}
+
+// The locale is asked for only once the messages are read: its log line
+// follows the header lines, and a block damaged before its localized sets
+// never asks.
+TEST(LoadBlock, TheLocaleIsAskedForAfterTheMessages) {
+  const std::vector<uint8_t> full = packedSample();
+  const block::Content content = sampleContent();
+  {
+    test::LogCapture log;
+    MemorySource src(full);
+    LoadedConfiguration cfg;
+    int asked = 0;
+    size_t messagesWhenAsked = 0;
+    auto locale = [&] {
+      ++asked;
+      messagesWhenAsked = cfg.messages.size();
+      logText(L"language/country is de_AT");
+      return std::string("de_AT");
+    };
+    ASSERT_EQ(ReadFailure::None, loadBlock(src, LocaleSource(locale), cfg));
+    EXPECT_EQ(1, asked);
+    EXPECT_EQ(content.messages.size(), messagesWhenAsked);
+    EXPECT_EQ(L"Fehler (AT)", cfg.messages.at(1000));  // the sets of the asked locale
+    EXPECT_EQ("de", cfg.language);
+    EXPECT_EQ("AT", cfg.country);
+    ASSERT_GE(log.lines().size(), 2u);
+    EXPECT_EQ(L"language/country is de_AT", log.lines().back());
+    EXPECT_EQ(0u, log.lines()[log.lines().size() - 2].find(L"rawDataSize: ")) << "after the header lines";
+  }
+  // Cut at every byte up to the end of the messages: never asked. Cut inside
+  // the localized sets: asked once, then the read fails.
+  const size_t blockStart = full.size() - block::write(content).size();
+  block::Content withoutSets = content;
+  withoutSets.sets.clear();
+  // The sets begin where a block without them has its set count.
+  const size_t setsStart = blockStart + block::write(withoutSets).size() - 8 - 4;
+  test::LogCapture log;
+  for (size_t cut = blockStart; cut < full.size() - 8; ++cut) {
+    std::vector<uint8_t> image(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(cut));
+    MemorySource src(image);
+    LoadedConfiguration cfg;
+    int asked = 0;
+    ReadFailure f = loadBlock(src, LocaleSource([&] { return ++asked, std::string("de"); }), cfg);
+    ASSERT_NE(ReadFailure::None, f) << cut;
+    EXPECT_EQ(cut < setsStart ? 0 : 1, asked) << "cut at " << cut - blockStart;
+  }
+  // A wrong magic never asks either.
+  std::vector<uint8_t> broken = full;
+  broken[blockStart] ^= 1;
+  MemorySource src(broken);
+  LoadedConfiguration cfg;
+  int asked = 0;
+  EXPECT_EQ(ReadFailure::Magic, loadBlock(src, LocaleSource([&] { return ++asked, std::string("en"); }), cfg));
+  EXPECT_EQ(0, asked);
 }
 
 TEST(LoadBlock, TruncationInsideAStringValueIsAReadStringFailure) {
