@@ -3,7 +3,6 @@
 #include <string>
 #include <vector>
 
-#include "base/text.h"
 #include "base/win32.h"
 #include "runtime/log.h"
 #include "runtime/path_calls_win32.h"
@@ -48,7 +47,7 @@ const ModulePaths& modulePaths() {
 
 struct LauncherDirectory {
   std::string narrow;
-  std::wstring widened;
+  std::wstring ansiSafeWide;  // the narrow form through the file code page
   std::wstring wide;
 };
 
@@ -59,7 +58,7 @@ const LauncherDirectory& launcherDirectory() {
     char* filePartA = nullptr;
     DWORD n = GetFullPathNameA(modulePathA().c_str(), kPathCapacity, a.data(), &filePartA);
     if (n > 0 && n < kPathCapacity) d->narrow.assign(a.data(), filePartA ? filePartA - a.data() : n);
-    d->widened = widenBytes(d->narrow);
+    d->ansiSafeWide = toWide(d->narrow);
     std::vector<wchar_t> w(kPathCapacity);
     wchar_t* filePartW = nullptr;
     n = GetFullPathNameW(modulePathW().c_str(), kPathCapacity, w.data(), &filePartW);
@@ -82,6 +81,6 @@ std::wstring moduleBaseName() { return baseNameOf(moduleFileNameW()); }
 
 const std::string& launcherDirectoryA() { return launcherDirectory().narrow; }
 const std::wstring& launcherDirectoryW() { return launcherDirectory().wide; }
-const std::wstring& launcherDirectoryWidenedA() { return launcherDirectory().widened; }
+const std::wstring& launcherDirectoryAnsiSafeW() { return launcherDirectory().ansiSafeWide; }
 
 }  // namespace zvt

@@ -26,13 +26,13 @@ std::string makeAbsolute(const std::string& path, const std::string* baseFile) {
   return out;
 }
 
-std::wstring makeAbsoluteW(const std::wstring& path, const std::wstring* baseFile, bool widenedBase) {
+std::wstring makeAbsoluteW(const std::wstring& path, const std::wstring* baseFile, bool ansiSafeBase) {
   std::wstring out;
   if (isRelativePath(path)) {
     if (baseFile) {
       out = directoryOf(fullPathW(*baseFile, true));
     } else {
-      out = widenedBase ? launcherDirectoryWidenedA() : launcherDirectoryW();
+      out = ansiSafeBase ? launcherDirectoryAnsiSafeW() : launcherDirectoryW();
     }
   }
   out += path;
@@ -48,8 +48,8 @@ std::string fullPath(const std::string& path, bool keepCase) {
   return out;
 }
 
-std::wstring fullPathW(const std::wstring& path, bool keepCase, bool widenedBase) {
-  std::wstring scratch = makeAbsoluteW(path, nullptr, widenedBase);
+std::wstring fullPathW(const std::wstring& path, bool keepCase, bool ansiSafeBase) {
+  std::wstring scratch = makeAbsoluteW(path, nullptr, ansiSafeBase);
   std::wstring out =
       wideCall([&](wchar_t* b, DWORD n) { return GetFullPathNameW(scratch.c_str(), n, b, nullptr); });
   if (!keepCase && !out.empty()) CharLowerBuffW(&out[0], static_cast<DWORD>(out.size()));
