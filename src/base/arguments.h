@@ -16,8 +16,8 @@ void splitArguments(const std::wstring& text, ArgumentList& list);
 // The literal last argument that marks the service child.
 extern const wchar_t* const kRestartMarker;
 
-// The service name buffer holds 6000 units including the terminator; a
-// longer name from the command line is refused (see the entry).
+// The service name buffer holds 6000 units including the terminator; the
+// commands that use the name refuse a longer one (see the entry).
 constexpr size_t kServiceNameCapacity = 6000;
 
 }  // namespace zvt

@@ -38,9 +38,9 @@ Command commandFor(const std::wstring& word);
 bool commandUsesServiceName(Command command);
 
 struct EntryCommandLine {
-  std::wstring programPath;    // the first argument, removed from `arguments`
-  bool serviceChild = false;   // the last argument was the restart marker (removed)
-  bool hasSwitch = false;      // the first argument was a switch (removed)
+  std::wstring programPath;   // the first argument, removed from `arguments`
+  bool serviceChild = false;  // the last argument was the restart marker (removed)
+  bool hasSwitch = false;     // the first argument was a switch (removed)
   Command command = Command::None;
   // The argument after a switch (it stays first in `arguments`); it replaces
   // the configured service name when it fits the name buffer.

@@ -74,13 +74,25 @@ std::wstring moduleFileNameW() {
   return wideCall([](wchar_t* b, DWORD n) { return GetModuleFileNameW(nullptr, b, n); });
 }
 
-const std::wstring& modulePathW() { return modulePaths().wide; }
-const std::string& modulePathA() { return modulePaths().narrow; }
+const std::wstring& modulePathW() {
+  return modulePaths().wide;
+}
+const std::string& modulePathA() {
+  return modulePaths().narrow;
+}
 
-std::wstring moduleBaseName() { return baseNameOf(moduleFileNameW()); }
+std::wstring moduleBaseName() {
+  return baseNameOf(moduleFileNameW());
+}
 
-const std::string& launcherDirectoryA() { return launcherDirectory().narrow; }
-const std::wstring& launcherDirectoryW() { return launcherDirectory().wide; }
-const std::wstring& launcherDirectoryAnsiSafeW() { return launcherDirectory().ansiSafeWide; }
+const std::string& launcherDirectoryA() {
+  return launcherDirectory().narrow;
+}
+const std::wstring& launcherDirectoryW() {
+  return launcherDirectory().wide;
+}
+const std::wstring& launcherDirectoryAnsiSafeW() {
+  return launcherDirectory().ansiSafeWide;
+}
 
 }  // namespace zvt

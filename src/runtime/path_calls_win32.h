@@ -13,7 +13,9 @@ constexpr DWORD kPathCapacity = 6000;
 
 // The file functions convert narrow paths with the ANSI code page unless
 // SetFileApisToOEM switched them; our narrow paths must follow the same one.
-inline UINT fileCodePage() { return AreFileApisANSI() ? CP_ACP : CP_OEMCP; }
+inline UINT fileCodePage() {
+  return AreFileApisANSI() ? CP_ACP : CP_OEMCP;
+}
 
 // A call that fills a buffer of kPathCapacity and returns the length: the
 // text, or empty when it failed or did not fit.

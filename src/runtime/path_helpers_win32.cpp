@@ -50,8 +50,7 @@ std::string fullPath(const std::string& path, bool keepCase) {
 
 std::wstring fullPathW(const std::wstring& path, bool keepCase, bool ansiSafeBase) {
   std::wstring scratch = makeAbsoluteW(path, nullptr, ansiSafeBase);
-  std::wstring out =
-      wideCall([&](wchar_t* b, DWORD n) { return GetFullPathNameW(scratch.c_str(), n, b, nullptr); });
+  std::wstring out = wideCall([&](wchar_t* b, DWORD n) { return GetFullPathNameW(scratch.c_str(), n, b, nullptr); });
   if (!keepCase && !out.empty()) CharLowerBuffW(&out[0], static_cast<DWORD>(out.size()));
   collapseBackslashes(out);
   return out;
@@ -77,20 +76,24 @@ bool fileExists(const std::wstring& path) {
   return find.valid();
 }
 
-bool fileExists(const std::string& path) { return fileExists(toWide(path)); }
+bool fileExists(const std::string& path) {
+  return fileExists(toWide(path));
+}
 
 bool fileTime(const std::wstring& path, uint64_t* lastWrite) {
   WIN32_FIND_DATAW entry;
   UniqueFindHandle find(FindFirstFileW(path.c_str(), &entry));
   if (!find) return false;
   if (lastWrite) {
-    *lastWrite = (static_cast<uint64_t>(entry.ftLastWriteTime.dwHighDateTime) << 32) |
-                 entry.ftLastWriteTime.dwLowDateTime;
+    *lastWrite =
+        (static_cast<uint64_t>(entry.ftLastWriteTime.dwHighDateTime) << 32) | entry.ftLastWriteTime.dwLowDateTime;
   }
   return true;
 }
 
-bool fileTime(const std::string& path, uint64_t* lastWrite) { return fileTime(toWide(path), lastWrite); }
+bool fileTime(const std::string& path, uint64_t* lastWrite) {
+  return fileTime(toWide(path), lastWrite);
+}
 
 void lowercasePathA(std::string& path) {
   std::wstring wide = toWide(path);

@@ -19,8 +19,7 @@ std::string shortPathFromCommandInterpreter(const std::wstring& path) {
     logLine(L"SetHandleInformation error (%d)", static_cast<int>(GetLastError()));
     return std::string();
   }
-  std::wstring command =
-      windowsDirectoryW() + L"\\system32\\cmd.exe /C for %I in (\"" + path + L"\") do @echo %~sI";
+  std::wstring command = windowsDirectoryW() + L"\\system32\\cmd.exe /C for %I in (\"" + path + L"\") do @echo %~sI";
   logLine(L"executing %ls", command.c_str());
   STARTUPINFOW si{};
   si.cb = sizeof(si);

@@ -17,7 +17,9 @@
 namespace zvt {
 namespace {
 
-void seedRandom() { srand(static_cast<unsigned>(time(nullptr)) * static_cast<unsigned>(GetCurrentProcessId())); }
+void seedRandom() {
+  srand(static_cast<unsigned>(time(nullptr)) * static_cast<unsigned>(GetCurrentProcessId()));
+}
 
 // Creates and removes a uniquely named subdirectory: the directory is usable
 // only when that works.
@@ -198,7 +200,9 @@ const TempDirectoryChoice& tempDirectory() {
 
 }  // namespace
 
-void overrideTempPlacesForTesting(TempPlaceOverride override) { g_placeOverride = override; }
+void overrideTempPlacesForTesting(TempPlaceOverride override) {
+  g_placeOverride = override;
+}
 
 void setPreferLongTempPath(bool prefer) {
   g_preferLong = prefer;

@@ -35,8 +35,8 @@ TempDirectoryChoice chooseTempDirectory(TempDirectorySystem& system, bool prefer
   return choice;
 }
 
-LongFormVerdict judgeLongForm(const std::string& path, const std::string& longForm, bool ansiStrict,
-                              bool preferLong, size_t capacity) {
+LongFormVerdict judgeLongForm(const std::string& path, const std::string& longForm, bool ansiStrict, bool preferLong,
+                              size_t capacity) {
   if (longForm.empty()) return LongFormVerdict::Keep;
   if (longForm.find('?') != std::string::npos) return ansiStrict ? LongFormVerdict::Refuse : LongFormVerdict::Keep;
   if (preferLong && longForm.size() < capacity && longForm != path) return LongFormVerdict::UseLong;

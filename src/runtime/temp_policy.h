@@ -61,7 +61,7 @@ TempDirectoryChoice chooseTempDirectory(TempDirectorySystem& system, bool prefer
 // the system gave none): a "?" in it marks a character the code page cannot
 // show, so the long form does not name the directory.
 enum class LongFormVerdict { Keep, UseLong, Refuse };
-LongFormVerdict judgeLongForm(const std::string& path, const std::string& longForm, bool ansiStrict,
-                              bool preferLong, size_t capacity);
+LongFormVerdict judgeLongForm(const std::string& path, const std::string& longForm, bool ansiStrict, bool preferLong,
+                              size_t capacity);
 
 }  // namespace zvt
