@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "base/capacity.h"
+
 namespace zvt {
 
 using ArgumentList = std::vector<std::wstring>;
@@ -41,6 +43,6 @@ Command commandFor(const std::wstring& word);
 
 // The service name buffer holds 6000 units including the terminator; a
 // longer name from the command line is refused (see the entry).
-constexpr size_t kServiceNameCapacity = 6000;
+constexpr size_t kServiceNameCapacity = kBufferCapacity;
 
 }  // namespace zvt

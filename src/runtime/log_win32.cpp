@@ -4,6 +4,7 @@
 #include <cwchar>
 #include <vector>
 
+#include "base/capacity.h"
 #include "base/handle.h"
 #include "base/log_sink.h"
 #include "base/text.h"
@@ -14,8 +15,7 @@
 namespace zvt {
 namespace {
 
-constexpr size_t kEnvCapacity = 6000;
-constexpr int kMaxLogNumber = 1000;
+constexpr size_t kEnvCapacity = kBufferCapacity;
 
 struct LogState {
   CRITICAL_SECTION lock;
@@ -84,7 +84,7 @@ void setUp(LogState& s) {
   std::wstring dir = tempDirectoryW(false);
   if (!dir.empty() && dir.back() != L'\\' && dir.back() != L'/') dir += L'\\';
   if (dir.empty()) dir = L"c:\\";
-  for (int i = 1; i <= kMaxLogNumber; ++i) {
+  for (int i = 1; i <= kLogFileNumbers; ++i) {
     s.path = dir + L"zvt_nlog_" + decimal(i) + L".log";
     if (!fileExists(s.path)) break;
   }

@@ -2,7 +2,9 @@
 #include <ctime>
 #include <vector>
 
+#include "base/capacity.h"
 #include "base/handle.h"
+#include "base/system_function_win32.h"
 #include "base/text.h"
 #include "base/win32.h"
 #include "config/accessors.h"
@@ -15,7 +17,7 @@
 namespace zvt {
 namespace {
 
-constexpr DWORD kPathCapacity = 6000;
+constexpr DWORD kPathCapacity = static_cast<DWORD>(kBufferCapacity);
 
 // The file functions convert narrow paths with the ANSI code page unless
 // SetFileApisToOEM switched them; our narrow paths must follow the same one.
@@ -274,10 +276,8 @@ using FolderPathA = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPSTR);
 using FolderPathW = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPWSTR);
 
 bool commonAppData(std::string& narrow, std::wstring& wide) {
-  static HMODULE shell = LoadLibraryW(L"shell32.dll");  // kept loaded for the process
-  if (!shell) return false;
-  auto a = reinterpret_cast<FolderPathA>(reinterpret_cast<void*>(GetProcAddress(shell, "SHGetFolderPathA")));
-  auto w = reinterpret_cast<FolderPathW>(reinterpret_cast<void*>(GetProcAddress(shell, "SHGetFolderPathW")));
+  auto a = systemFunction<FolderPathA>(L"shell32.dll", "SHGetFolderPathA");
+  auto w = systemFunction<FolderPathW>(L"shell32.dll", "SHGetFolderPathW");
   if (!a || !w) return false;
   const int kCommonAppData = 35;  // CSIDL_COMMON_APPDATA
   char bufA[MAX_PATH + 1] = {};
