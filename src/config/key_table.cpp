@@ -1,9 +1,11 @@
 #include "config/key_table.h"
 
+#include "base/capacity.h"
+
 namespace zvt::config {
 namespace {
 
-constexpr size_t kStr = 6000;
+constexpr size_t kStr = kBufferCapacity;
 
 const KeyInfo kKeys[] = {
     {101, Accessor::WStr, kStr, "service name"},
@@ -17,7 +19,7 @@ const KeyInfo kKeys[] = {
     {121, Accessor::Str, kStr, "class-path entries"},
     {122, Accessor::StrAndWStr, kStr, "main class"},
     {123, Accessor::WStr, kStr, "VM options"},
-    {124, Accessor::WStr, 2000, "application arguments"},
+    {124, Accessor::WStr, kShortBufferCapacity, "application arguments"},
     {125, Accessor::Int, 0, "-J program arguments become VM options"},
     {126, Accessor::Str, kStr, "minimum Java version"},
     {127, Accessor::Str, kStr, "maximum Java version"},
@@ -55,7 +57,7 @@ const KeyInfo kKeys[] = {
     {10115, Accessor::Int, 0, "initAwtSplashConfig argument 8"},
     {10116, Accessor::Int, 0, "initAwtSplashConfig argument 10"},
     {10117, Accessor::Int, 0, "initAwtSplashConfig argument 11"},
-    {10118, Accessor::Str, 2000, "initAwtSplashConfig argument 9"},
+    {10118, Accessor::Str, kShortBufferCapacity, "initAwtSplashConfig argument 9"},
     {10120, Accessor::Int, 0, "initAwtSplashConfig argument 13"},
     {10121, Accessor::Str, kStr, "initAwtSplashConfig argument 12"},
     {10122, Accessor::Int, 0, "initAwtSplashConfig argument 14"},

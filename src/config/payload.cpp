@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/capacity.h"
 #include "base/log_sink.h"
 #include "base/text.h"
 #include "config/block_format.h"
@@ -9,7 +10,7 @@
 namespace zvt {
 namespace {
 
-constexpr uint32_t kChunkSize = 6000;
+constexpr uint32_t kChunkSize = static_cast<uint32_t>(kBufferCapacity);
 
 bool isSeparator(char c) {
   return c == '\\' || c == '/';
