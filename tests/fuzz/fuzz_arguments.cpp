@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "base/arguments.h"
 #include "base/text.h"
-#include "launcher/arguments.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "base/text.h"
-#include "jvm/launch/expansion.h"
+#include "runtime/expansion.h"
 
 namespace {
 
