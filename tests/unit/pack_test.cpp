@@ -1,8 +1,9 @@
+#include "pack.h"
+
 #include <gtest/gtest.h>
 
 #include "config/block_reader.h"
 #include "description.h"
-#include "pack.h"
 #include "support/test_image.h"
 
 namespace zvt {
@@ -42,8 +43,10 @@ TEST(Description, ParsesAllItems) {
 }
 
 TEST(Description, RejectsBadLinesWithTheirNumber) {
-  const char* bad[] = {"entry x 1\n", "entry\n", "message 99999999999 a\n", "bogus 1\n",
-                       "entry 1 \\q\n", "entry 1 \\x4\n", "set de\nentry 1 a\n", "file onlyname\n"};
+  const char* bad[] = {"entry x 1\n", "entry\n", "message 99999999999 a\n", "bogus 1\n", "entry 1 \\q\n",
+                       "entry 1 \\x4\n", "set de\nentry 1 a\n", "file onlyname\n",
+                       // printed back unescaped, "de\r" would read as "de"
+                       "set de\r\r\n", "set d\te\n"};
   for (const char* text : bad) {
     pack::Description d;
     std::string error;

@@ -139,6 +139,12 @@ bool parseDescription(const std::string& text, Description& out, std::string& er
         (set ? set->messages : out.content.messages).push_back(m);
       }
     } else if (keyword == "set") {
+      // A locale name is printed back as it stands, with no escapes, and a
+      // trailing CR would be taken for the line end when the printed form
+      // is read again; no locale name holds control characters anyway.
+      for (unsigned char c : rest) {
+        if (c < 0x20 || c == 0x7F) return fail("control character in the locale name");
+      }
       out.content.sets.push_back(block::LocalizedSet{hasRest ? rest : std::string(), {}});
       set = &out.content.sets.back();
     } else if (keyword == "end") {
