@@ -17,9 +17,11 @@ std::vector<std::string> includedFileNames(const std::string& list, long long co
 
 // Why a name must not be used as a path inside the launcher temporary
 // directory, or nullptr when it may. Refused: absolute names (a leading
-// separator), "..", a colon (drive or alternate data stream), and more than
-// one directory level. "\" and "/" both separate levels, as they do for the
-// file system.
+// separator), "..", a colon (drive or alternate data stream), more than one
+// directory level, characters Windows does not allow in file names, blanks or
+// dots that Windows would drop from the end of a part (and blanks at its
+// start), and device names. "\" and "/" both separate levels, as they do for
+// the file system. The packer refuses the same names with this function.
 const char* refusedNameReason(const std::string& name);
 
 // The directory level of a name ("lib" for "lib\b.jar"), empty when it has
