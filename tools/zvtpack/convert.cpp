@@ -1,6 +1,7 @@
 #include "convert.h"
 
 #include "code_page.h"
+#include "config/key_table.h"
 #include "config/keys.h"
 #include "description.h"
 #include "file_io.h"
@@ -82,6 +83,17 @@ ConvertResult convertDescription(const ConvertInput& input) {
     for (const std::string& n : names) joined += (joined.empty() ? "" : ";") + n;
     content.entries.push_back(block::Entry{key::kIncludedFileCount, std::to_string(names.size())});
     content.entries.push_back(block::Entry{key::kIncludedFileNames, joined});
+  }
+  options.addShippedTexts = true;
+  size_t count = 0;
+  const config::MessageInfo* shipped = config::messageTable(count);
+  for (size_t i = 0; i < count; ++i) {
+    bool given = false;
+    for (const block::Message& m : content.messages) given = given || m.id == shipped[i].id;
+    if (!given && *shipped[i].defaultText) {
+      result.warnings.push_back(input.descriptionPath + ": note: message " + std::to_string(shipped[i].id) + " (" +
+                                shipped[i].name + ") is not set; the packer stores the launcher's English text");
+    }
   }
   ShowResult shown = showBlock(content, names, options);
   result.toml = shown.text;

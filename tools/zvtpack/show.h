@@ -19,6 +19,10 @@ struct ShowOptions {
   std::string filesDirectory;
   // Or the source of each included file, in order (for "convert").
   std::vector<std::string> fileSources;
+  // Print no "shipped-texts = false" when shipped messages are missing: the
+  // printed file then packs them ("convert" of a description that predates
+  // them).
+  bool addShippedTexts = false;
 };
 
 struct ShowResult {

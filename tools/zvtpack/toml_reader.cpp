@@ -5,7 +5,10 @@
 #define TOML_ENABLE_WINDOWS_COMPAT 0
 #include "toml_reader.h"
 
+#include "unicode.h"
+
 #include <algorithm>
+#include <cstdio>
 #include <toml++/toml.h>
 
 namespace zvt::pack {
@@ -65,6 +68,25 @@ Node convert(const toml::node& in) {
 }  // namespace
 
 bool readToml(const std::string& text, Node& root, ReadError& error) {
+  // The library refuses invalid UTF-8 as well, but places the fault one
+  // character early; this names the offending byte.
+  std::u32string chars;
+  size_t bad = 0;
+  if (!decodeUtf8(text, chars, bad)) {
+    error.pos = Position{1, 1};
+    for (size_t i = 0; i < bad; ++i) {
+      if (text[i] == '\n') {
+        ++error.pos.line;
+        error.pos.column = 1;
+      } else if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
+        ++error.pos.column;
+      }
+    }
+    char byte[8];
+    std::snprintf(byte, sizeof byte, "0x%02X", static_cast<unsigned char>(text[bad]));
+    error.message = std::string("invalid UTF-8 (byte ") + byte + ")";
+    return false;
+  }
   toml::parse_result result = toml::parse(std::string_view(text), std::string_view());
   if (!result) {
     error.pos = positionOf(result.error().source());
