@@ -308,10 +308,16 @@ class Shower {
       bool ok = true;
       Node options = stringNode(cp_, opts->second, ok);
       std::string check;
-      if (!ok || !convertKeyValue(config::versionOptionsInfo(), options, cp_, check) || check != opts->second) return;
+      if (!ok || !convertKeyValue(asText(config::versionOptionsInfo()), options, cp_, check) ||
+          check != opts->second) {
+        return;
+      }
       // The condition goes through the same conversion as a text.
       Node condText = stringNode(cp_, cond->second, ok);
-      if (!ok || !convertKeyValue(textInfo(), condText, cp_, check) || check != cond->second) return;
+      if (!ok || !convertKeyValue(asText(config::versionConditionInfo()), condText, cp_, check) ||
+          check != cond->second) {
+        return;
+      }
       line.add("options", options);
       lines.items.push_back(line);
     }
@@ -320,10 +326,11 @@ class Shower {
     place(root_, "java.version-options", lines);
   }
 
-  static const KeyInfo& textInfo() {
-    static const KeyInfo info = {0, config::Accessor::Copy, 0, "", "java.version-options.condition",
-                                 ValueKind::Text, ""};
-    return info;
+  // A version line's texts convert like text settings read the same way.
+  static KeyInfo asText(const KeyInfo& info) {
+    KeyInfo text = info;
+    text.kind = ValueKind::Text;
+    return text;
   }
 
   static bool majorRange(const std::string& c, int64_t& low, int64_t& high) {
@@ -384,10 +391,10 @@ class Shower {
     size_t count = 0;
     const config::MessageInfo* table = config::messageTable(count);
     bool shipped = true;
+    // Packing adds the shipped texts of the messages a file does not set, so
+    // they can be left out when the block holds every one of them.
     for (size_t i = 0; i < count && !options_.addShippedTexts; ++i) {
-      if (!*table[i].defaultText) continue;
-      auto it = messages.find(table[i].id);
-      shipped = shipped && it != messages.end() && it->second == widen(table[i].defaultText);
+      if (*table[i].defaultText) shipped = shipped && messages.count(table[i].id) != 0;
     }
     Node section = Node::makeTable();
     if (!shipped) section.add("shipped-texts", Node::makeBoolean(false));
@@ -458,12 +465,16 @@ class Shower {
       }
       return out;
     }
+    if (path == "localized") {
+      for (const Member& m : table.members) out += (out.empty() ? "" : "\n") + renderTable(path + "." + m.key, m.value);
+      return out;
+    }
     std::string later;
-    if (path != "localized") out += "[" + headerPath(path) + "]\n";
+    out += "[" + headerPath(path) + "]\n";
     const bool flat = path == "keys" || path == "messages" || path.compare(0, 10, "localized.") == 0;
     for (const Member& m : table.members) {
       const std::string sub = path + "." + m.key;
-      if (path == "localized" || isTableArray(sub) || (!flat && m.value.type == Node::Type::Table)) {
+      if (isTableArray(sub) || (!flat && m.value.type == Node::Type::Table)) {
         later += "\n" + renderTable(sub, m.value);
       } else {
         out += tomlKey(m.key) + " = " + tomlValue(m.value) + "\n";
