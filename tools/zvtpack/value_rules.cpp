@@ -3,7 +3,7 @@
 #include <climits>
 
 #include "diagnostics.h"
-#include "jvm/launch/locale_table.h"
+#include "config/locale_table.h"
 
 namespace zvt::pack {
 
