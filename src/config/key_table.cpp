@@ -155,7 +155,9 @@ const KeyInfo kKeys[] = {
     {10122, Accessor::Int, 0, "Second value of the second line's colour (argument 14).", "splash.line2.colour-value2",
      I, "0"},
     {10200, Accessor::Int, 0,
-     "Number of version-specific VM option lines; written by the packer from [[java.version-options]].",
+     "Version-specific VM options: the first line whose condition matches the chosen runtime adds its options "
+     "(see Version-specific VM options). Stored as the number of lines (10200), then each line's condition "
+     "(10201 + 2i) and options (10202 + 2i).",
      "java.version-options", ValueKind::VersionOptions, "no lines"},
 };
 

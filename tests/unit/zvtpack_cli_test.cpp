@@ -7,6 +7,7 @@
 
 #include "cli.h"
 #include "config/key_table.h"
+#include "docs.h"
 #include "support/test_image.h"
 #include "zvtpack_support.h"
 
@@ -241,6 +242,17 @@ TEST_F(Cli, AnOldDescriptionIsConvertedWithAWarningForEveryEscape) {
   Outcome p = zvtpack({"pack", templ(), file("conf/svc.toml"), file("out.exe")});
   ASSERT_EQ(0, p.code) << p.err;
   EXPECT_NE(std::string::npos, test::readFile(file("out.exe")).find("Bestelldienst-\xC4\xF6"));
+}
+
+// docs/configuration.md is generated from the key table; a change of the
+// table without the document fails here.
+TEST(Docs, ConfigurationReferenceIsUpToDate) {
+  const std::string path = std::string(ZVT_SOURCE_DIR) + "/docs/configuration.md";
+  const std::string stored = test::readFile(path);
+  ASSERT_FALSE(stored.empty()) << path << " is missing";
+  EXPECT_TRUE(stored == pack::configurationReference())
+      << path << " is out of date; regenerate it with: build/host/tools/zvtpack/zvtpack keys --markdown > "
+      << "docs/configuration.md";
 }
 
 }  // namespace

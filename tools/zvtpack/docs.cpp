@@ -72,7 +72,10 @@ std::string sectionTable(const std::string& section) {
   std::string out = "| Setting | Key | Type | When absent | Meaning |\n|---|---|---|---|---|\n";
   for (const KeyInfo* k : rows) {
     std::string meaning = k->meaning;
-    if (k->capacity != 0) meaning += " At most " + std::to_string(k->capacity - 1) + " bytes.";
+    const bool text = k->kind == ValueKind::Text || k->kind == ValueKind::ServiceName ||
+                      k->kind == ValueKind::ClassPath || k->kind == ValueKind::SearchSequence ||
+                      k->kind == ValueKind::DirectoryList || k->kind == ValueKind::Dependencies;
+    if (text && k->capacity != 0) meaning += " At most " + std::to_string(k->capacity - 1) + " bytes.";
     if (readByteByByte(*k)) meaning += " Read byte by byte (see Encodings).";
     out += "| `" + std::string(k->name) + "` | " + keyColumn(*k) + " | " + cell(typeOf(*k)) + " | " +
            cell(k->whenAbsent) + " | " + cell(meaning) + " |\n";
