@@ -376,6 +376,22 @@ TEST(Checks, InvalidUtf8AndSyntaxAreRefusedWithTheirPosition) {
   EXPECT_EQ(0u, r.errors.find("2:9: error: ")) << r.errors;
   r = check("[service]\nname = \"x\"\nname = \"y\"\n");
   EXPECT_EQ(0u, r.errors.find("3:")) << r.errors;
+  // Beyond ASCII outside strings and comments: refused before the TOML
+  // library sees it (its white-space table fails on such characters).
+  r = check("[service]\nn\xC3\xA4me = \"x\"\n");
+  EXPECT_EQ(0u, r.errors.find("2:2: error: a character beyond ASCII outside a string")) << r.errors;
+  r = check("[dienst-\xC3\x84]\n");
+  EXPECT_EQ(0u, r.errors.find("1:9: error: a character beyond ASCII")) << r.errors;
+  r = check("[java]\nvm-options = '''-Xmx1g''''  \xC3\xA4\n");
+  EXPECT_EQ(0u, r.errors.find("2:29: error: a character beyond ASCII")) << r.errors;
+  // A table header that starts a comment: the library's own error, where its
+  // debug build used to abort on an assertion.
+  r = check("[service]\n[# the name\n");
+  EXPECT_EQ(0u, r.errors.find("2:2: error: ")) << r.errors;
+  // In strings, multi-line strings, quoted keys and comments it is text.
+  r = check("# gr\xC3\xBC\xC3\x9F" "e\n[service]\nname = 'S\xC3\xA4'  # \xC3\xA4\ndescription = \"\"\"\n\xC3\xA4\\\"\"\"\"\n"
+            "[localized.de]\n\"error-caption\" = \"F\xC3\xA4\"\n");
+  EXPECT_TRUE(r.ok) << r.errors;
 }
 
 TEST(Checks, IncludedFilesAndTheirNames) {
