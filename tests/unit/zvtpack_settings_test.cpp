@@ -388,6 +388,14 @@ TEST(Checks, InvalidUtf8AndSyntaxAreRefusedWithTheirPosition) {
   // debug build used to abort on an assertion.
   r = check("[service]\n[# the name\n");
   EXPECT_EQ(0u, r.errors.find("2:2: error: ")) << r.errors;
+  // Where the TOML library asks whether a character beyond ASCII is white
+  // space: a value glued to a string, and the continuation line of a
+  // multi-line string (its shipped test reached an unreachable point).
+  r = check("[service]\nname = 0\"Bestelldienst-\xC3\x84\xC3\xB6\"\n");
+  EXPECT_EQ(0u, r.errors.find("2:9: error: ")) << r.errors;
+  r = check("[java]\nvm-options = \"\"\"-Xmx1g \\\n\xC3\xA4\"\"\"\n");
+  ASSERT_TRUE(r.ok) << r.errors;
+  EXPECT_EQ("-Xmx1g \xE4", r.entry(123));
   // In strings, multi-line strings, quoted keys and comments it is text.
   r = check("# gr\xC3\xBC\xC3\x9F" "e\n[service]\nname = 'S\xC3\xA4'  # \xC3\xA4\ndescription = \"\"\"\n\xC3\xA4\\\"\"\"\"\n"
             "[localized.de]\n\"error-caption\" = \"F\xC3\xA4\"\n");
