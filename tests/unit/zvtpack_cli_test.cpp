@@ -244,6 +244,16 @@ TEST_F(Cli, AnOldDescriptionIsConvertedWithAWarningForEveryEscape) {
   EXPECT_NE(std::string::npos, test::readFile(file("out.exe")).find("Bestelldienst-\xC4\xF6"));
 }
 
+// The demo's configuration, which the README points new users to, packs.
+TEST(Docs, TheDemoConfigurationPacks) {
+  const std::string text = test::readFile(std::string(ZVT_SOURCE_DIR) + "/demo/myservice.toml");
+  ASSERT_FALSE(text.empty());
+  test::Checked r = test::check(text);
+  EXPECT_TRUE(r.ok) << r.errors;
+  EXPECT_EQ("ZvtDemoService", r.entry(101));
+  EXPECT_EQ("Tcpip,Dnscache", r.entry(149));
+}
+
 // docs/configuration.md is generated from the key table; a change of the
 // table without the document fails here.
 TEST(Docs, ConfigurationReferenceIsUpToDate) {
