@@ -14,19 +14,19 @@ enum class Accessor { Int, Str, WStr, Copy, StrAndWStr };
 // How a setting is written in a configuration file and turned into the
 // block's text.
 enum class ValueKind {
-  Text,             // a string, stored in the ANSI code page
-  Flag,             // true/false, stored "1"/"0"
-  Integer,          // a 32-bit integer, stored in decimal
-  Choice,           // one of the named values of `choices`
-  Version,          // a version bound in the launcher's version grammar
-  ClassPath,        // structured class-path or module-path entries
-  SearchSequence,   // structured JVM search entries
-  DirectoryList,    // directory names, stored ";"-separated
-  ServiceName,      // a name the Service Control Manager accepts
-  Dependencies,     // service names, stored ","-separated
-  Colour,           // three numbers 0..255, stored "r,g,b"
-  IncludedFiles,    // written by the packer from the files it includes
-  VersionOptions,   // written by the packer from the version-specific lines
+  Text,            // a string, stored in the ANSI code page
+  Flag,            // true/false, stored "1"/"0"
+  Integer,         // a 32-bit integer, stored in decimal
+  Choice,          // one of the named values of `choices`
+  Version,         // a version bound in the launcher's version grammar
+  ClassPath,       // structured class-path or module-path entries
+  SearchSequence,  // structured JVM search entries
+  DirectoryList,   // directory names, stored ";"-separated
+  ServiceName,     // a name the Service Control Manager accepts
+  Dependencies,    // service names, stored ","-separated
+  Colour,          // three numbers 0..255, stored "r,g,b"
+  IncludedFiles,   // written by the packer from the files it includes
+  VersionOptions,  // written by the packer from the version-specific lines
 };
 
 // One named value of a Choice setting: what the file says, what the block

@@ -44,8 +44,7 @@ bool hasLooseEnds(const std::string& part) {
 // Characters no Windows file name may hold: the creation would fail.
 bool hasForbiddenCharacter(const std::string& name) {
   return std::any_of(name.begin(), name.end(), [](char c) {
-    return static_cast<unsigned char>(c) < 0x20 || c == '<' || c == '>' || c == '"' || c == '|' || c == '?' ||
-           c == '*';
+    return static_cast<unsigned char>(c) < 0x20 || c == '<' || c == '>' || c == '"' || c == '|' || c == '?' || c == '*';
   });
 }
 

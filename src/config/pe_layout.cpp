@@ -74,7 +74,8 @@ bool readPeLayout(const std::vector<uint8_t>& image, PeLayout& layout, std::stri
     u32At(image, table + 40ull * i + 16, size);
     u32At(image, table + 40ull * i + 20, offset);
     if (size != 0 && uint64_t{offset} + size > layout.blockOffset) {
-      error = "section " + std::to_string(i + 1) + "'s raw data lies behind the end of the last section: the block "
+      error = "section " + std::to_string(i + 1) +
+              "'s raw data lies behind the end of the last section: the block "
               "would overwrite it";
       return false;
     }

@@ -67,7 +67,8 @@ std::wstring registeredDescription(const std::wstring& name) {
     std::vector<BYTE> buffer(needed + sizeof(SERVICE_DESCRIPTIONW));
     auto* d = reinterpret_cast<SERVICE_DESCRIPTIONW*>(buffer.data());
     out = QueryServiceConfig2W(service, SERVICE_CONFIG_DESCRIPTION, buffer.data(), static_cast<DWORD>(buffer.size()),
-                               &needed) && d->lpDescription
+                               &needed) &&
+                  d->lpDescription
               ? d->lpDescription
               : L"";
     CloseServiceHandle(service);

@@ -1,8 +1,9 @@
 // Packing a block behind the last section of a template, and reading it back.
+#include "pack.h"
+
 #include <gtest/gtest.h>
 
 #include "config/block_reader.h"
-#include "pack.h"
 #include "support/test_image.h"
 
 namespace zvt {

@@ -23,8 +23,8 @@ TEST(IncludedFileNames, CountAndEmptyNamesEndTheList) {
 }
 
 TEST(IncludedFileNames, RefusedNames) {
-  const char* accepted[] = {"a.jar",   "lib\\b.jar", "lib/b.jar", "a.b.jar",      "x",
-                            "console.jar", "com10.jar", "lpt.jar",   "my app.jar", "lib\\native x.dll"};
+  const char* accepted[] = {"a.jar",       "lib\\b.jar", "lib/b.jar", "a.b.jar",    "x",
+                            "console.jar", "com10.jar",  "lpt.jar",   "my app.jar", "lib\\native x.dll"};
   for (const char* n : accepted) EXPECT_EQ(nullptr, refusedNameReason(n)) << n;
   struct Case {
     const char* name;

@@ -51,9 +51,14 @@ TEST_F(Cli, HelpGoesToStandardOutputAndListsTheCommands) {
       EXPECT_NE(std::string::npos, r.out.find(command)) << command;
     }
   }
-  for (std::vector<std::string> bad : std::vector<std::vector<std::string>>{
-           {}, {"bogus"}, {"pack", "a"}, {"show"}, {"show", "--bogus", "x"}, {"show", "--code-page", "65001", "x"},
-           {"init", "--flavour", "mocha"}, {"keys", "--html"}}) {
+  for (std::vector<std::string> bad : std::vector<std::vector<std::string>>{{},
+                                                                            {"bogus"},
+                                                                            {"pack", "a"},
+                                                                            {"show"},
+                                                                            {"show", "--bogus", "x"},
+                                                                            {"show", "--code-page", "65001", "x"},
+                                                                            {"init", "--flavour", "mocha"},
+                                                                            {"keys", "--html"}}) {
     Outcome r = zvtpack(bad);
     EXPECT_EQ(2, r.code) << (bad.empty() ? "" : bad[0]);
     EXPECT_TRUE(r.out.empty());
@@ -110,9 +115,10 @@ TEST_F(Cli, IncludedFilesWrittenOutByShowPackTheSameExecutable) {
   test::writeFile(file("build/app.jar"), std::string("PK\x03\x04 app", 8));
   test::writeFile(file("build/lib/native x.dll"), std::string(70000, 'd'));
   test::writeFile(file("build/empty.txt"), "");
-  test::writeFile(file("svc.toml"), "[service]\nname = 'Svc'\n[[files]]\nsource = 'build/app.jar'\n[[files]]\n"
-                                    "source = 'build/lib/native x.dll'\nname = 'lib\\native x.dll'\n[[files]]\n"
-                                    "source = 'build/empty.txt'\n");
+  test::writeFile(file("svc.toml"),
+                  "[service]\nname = 'Svc'\n[[files]]\nsource = 'build/app.jar'\n[[files]]\n"
+                  "source = 'build/lib/native x.dll'\nname = 'lib\\native x.dll'\n[[files]]\n"
+                  "source = 'build/empty.txt'\n");
   Outcome first = zvtpack({"pack", templ(), file("svc.toml"), file("a.exe")});
   ASSERT_EQ(0, first.code) << first.err;
   EXPECT_NE(std::string::npos, first.out.find("3 included files")) << first.out;
@@ -220,12 +226,10 @@ TEST_F(Cli, AnOldDescriptionIsConvertedWithAWarningForEveryEscape) {
   std::filesystem::create_directories(file("conf"));
   Outcome r = zvtpack({"convert", file("old.txt"), file("conf/svc.toml")});
   ASSERT_EQ(0, r.code) << r.err;
-  for (const char* warning : {"old.txt:3:13: warning: \"\\n\" read as a line feed",
-                              "old.txt:3:17: warning: \"\\t\" read as a tab",
-                              "old.txt:2:1: warning: key 101: UTF-8 text",
-                              "old.txt:4:1: warning: key 2002 dropped",
-                              "old.txt:5:22: warning: \"\\n\" read as a line feed",
-                              "note: message 1016 (no-jvm-found) is not set"}) {
+  for (const char* warning :
+       {"old.txt:3:13: warning: \"\\n\" read as a line feed", "old.txt:3:17: warning: \"\\t\" read as a tab",
+        "old.txt:2:1: warning: key 101: UTF-8 text", "old.txt:4:1: warning: key 2002 dropped",
+        "old.txt:5:22: warning: \"\\n\" read as a line feed", "note: message 1016 (no-jvm-found) is not set"}) {
     EXPECT_NE(std::string::npos, r.err.find(warning)) << warning << "\nin:\n" << r.err;
   }
   const std::string toml = test::readFile(file("conf/svc.toml"));

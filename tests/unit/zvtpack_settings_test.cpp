@@ -22,18 +22,30 @@ struct Sample {
 
 Sample sampleFor(const config::KeyInfo& k) {
   switch (k.kind) {
-    case ValueKind::Text: return {"\"x y\"", "x y"};
-    case ValueKind::Flag: return {"true", "1"};
-    case ValueKind::Integer: return {"-7", "-7"};
-    case ValueKind::Choice: return {nullptr, nullptr};
-    case ValueKind::Version: return {"\"1.8.0_201\"", "1.8.0_201"};
-    case ValueKind::ClassPath: return {"[{ scan = 'lib' }]", "S0lib"};
-    case ValueKind::SearchSequence: return {"[{ registry = true }]", "Y"};
-    case ValueKind::DirectoryList: return {"['bin', 'lib']", "bin;lib"};
-    case ValueKind::ServiceName: return {"\"Svc\"", "Svc"};
-    case ValueKind::Dependencies: return {"['Tcpip', '+NetGroup']", "Tcpip,+NetGroup"};
-    case ValueKind::Colour: return {"[0, 128, 255]", "0,128,255"};
-    default: return {nullptr, nullptr};
+    case ValueKind::Text:
+      return {"\"x y\"", "x y"};
+    case ValueKind::Flag:
+      return {"true", "1"};
+    case ValueKind::Integer:
+      return {"-7", "-7"};
+    case ValueKind::Choice:
+      return {nullptr, nullptr};
+    case ValueKind::Version:
+      return {"\"1.8.0_201\"", "1.8.0_201"};
+    case ValueKind::ClassPath:
+      return {"[{ scan = 'lib' }]", "S0lib"};
+    case ValueKind::SearchSequence:
+      return {"[{ registry = true }]", "Y"};
+    case ValueKind::DirectoryList:
+      return {"['bin', 'lib']", "bin;lib"};
+    case ValueKind::ServiceName:
+      return {"\"Svc\"", "Svc"};
+    case ValueKind::Dependencies:
+      return {"['Tcpip', '+NetGroup']", "Tcpip,+NetGroup"};
+    case ValueKind::Colour:
+      return {"[0, 128, 255]", "0,128,255"};
+    default:
+      return {nullptr, nullptr};
   }
 }
 
@@ -215,7 +227,8 @@ TEST(Encodings, EntriesAreStoredInTheCodePage) {
 TEST(Encodings, MessagesAreStoredAsUtf16) {
   // Umlauts, CJK and a character beyond the BMP (a surrogate pair).
   test::Checked r = check(
-      "[messages]\nerror-caption = \"Gr\xC3\xBC\xC3\x9F" "e\"\nno-jvm-found = \"\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\"\n"
+      "[messages]\nerror-caption = \"Gr\xC3\xBC\xC3\x9F"
+      "e\"\nno-jvm-found = \"\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\"\n"
       "1009 = \"\xF0\x9F\x98\x80 {0}\\nnext\"\n");
   ASSERT_TRUE(r.ok) << r.errors;
   EXPECT_EQ((std::wstring{L'G', L'r', static_cast<wchar_t>(0xFC), static_cast<wchar_t>(0xDF), L'e'}),
@@ -237,8 +250,9 @@ void expectFaults(const std::vector<Fault>& faults) {
   for (const Fault& f : faults) {
     test::Checked r = check(f.toml);
     EXPECT_FALSE(r.ok) << f.toml;
-    EXPECT_NE(std::string::npos, r.errors.find(f.error)) << "config:\n" << f.toml << "\nexpected: " << f.error
-                                                         << "\ngot:\n" << r.errors;
+    EXPECT_NE(std::string::npos, r.errors.find(f.error)) << "config:\n"
+                                                         << f.toml << "\nexpected: " << f.error << "\ngot:\n"
+                                                         << r.errors;
     EXPECT_EQ(1u, std::count(r.errors.begin(), r.errors.end(), '\n')) << f.toml << "\n" << r.errors;
   }
 }
@@ -249,14 +263,16 @@ TEST(Checks, UnknownNamesWithSuggestions) {
       {"[servce]\nname = \"x\"\n", "1:2: error: unknown setting \"servce\" (did you mean \"service\"?)"},
       {"[service]\nmain-class = \"x\"\n", "(did you mean \"application.main-class\"?)"},
       {"[java]\n  minimum-version = \"1.8\"\n", "2:3: error: unknown setting \"java.minimum-version\""},
-      {"[messages]\nerorr-caption = \"x\"\n", "2:1: error: unknown message \"messages.erorr-caption\" (did you mean "
-                                             "\"error-caption\"?)"},
+      {"[messages]\nerorr-caption = \"x\"\n",
+       "2:1: error: unknown message \"messages.erorr-caption\" (did you mean "
+       "\"error-caption\"?)"},
       {"[application]\nclass-path = [{ scan = 'lib' }, { archiv = 'a.jar' }]\n",
        "2:35: error: application.class-path: unknown field \"archiv\" (did you mean \"archive\"?)"},
       {"[launcher]\nkind = \"servce\"\n",
        "2:8: error: launcher.kind: unknown value \"servce\" (did you mean \"service\"?)"},
-      {"[[files]]\nsource = 'a.jar'\nnmae = 'b.jar'\n", "3:1: error: files: unknown field \"nmae\" (did you mean "
-                                                       "\"name\"?)"},
+      {"[[files]]\nsource = 'a.jar'\nnmae = 'b.jar'\n",
+       "3:1: error: files: unknown field \"nmae\" (did you mean "
+       "\"name\"?)"},
       {"[packer]\ncodepage = 1250\n", "2:1: error: unknown setting \"packer.codepage\" (did you mean \"code-page\"?)"},
   });
 }
@@ -267,17 +283,21 @@ TEST(Checks, WrongTypesAndIntegersOutOfRange) {
       {"[service]\nname = 5\n", "2:8: error: service.name: expected a string, not an integer"},
       {"service = \"x\"\n", "1:11: error: service: expected a table [service], not a string"},
       {"[application]\nclass-path = 'lib'\n", "2:14: error: application.class-path: expected an array of entries"},
-      {"[application]\nclass-path = ['S0lib']\n", "2:15: error: application.class-path: expected a table such as { "
-                                                  "archive = ... }, not a string"},
+      {"[application]\nclass-path = ['S0lib']\n",
+       "2:15: error: application.class-path: expected a table such as { "
+       "archive = ... }, not a string"},
       {"[launcher]\nkind = 4294967300\n", "2:8: error: launcher.kind: the integer 4294967300 is out of range"},
-      {"[splash.line1]\ntext-value1 = -2147483649\n", "2:15: error: splash.line1.text-value1: the integer "
-                                                      "-2147483649 is out of range (-2147483648 to 2147483647)"},
+      {"[splash.line1]\ntext-value1 = -2147483649\n",
+       "2:15: error: splash.line1.text-value1: the integer "
+       "-2147483649 is out of range (-2147483648 to 2147483647)"},
       {"[splash.line1]\ncolour = [0, 256, 0]\n", "2:14: error: splash.line1.colour: the integer 256 is out of range"},
       {"[splash.line1]\ncolour = '0,0,0'\n", "2:10: error: splash.line1.colour: expected [red, green, blue]"},
       {"[java]\nvm-options = 1.5\n", "2:14: error: java.vm-options: expected a string, not a floating-point number"},
       {"[packer]\ncode-page = 65001\n", "2:13: error: packer.code-page: expected one of the code pages 874, 1250"},
-      {"[[java.version-options]]\nmajor = [11, 9]\n", "2:9: error: java.version-options.major: the lowest major "
-                                                      "version comes first"},
+      {"[packer]\ncode-page = -4294966044\n", "2:13: error: packer.code-page: expected one of the code pages"},
+      {"[[java.version-options]]\nmajor = [11, 9]\n",
+       "2:9: error: java.version-options.major: the lowest major "
+       "version comes first"},
       {"[[java.version-options]]\noptions = '-Xmx1g'\n", "1:1: error: java.version-options: a line needs major"},
   });
 }
@@ -285,8 +305,9 @@ TEST(Checks, WrongTypesAndIntegersOutOfRange) {
 TEST(Checks, VersionsTheLaunchersGrammarWouldMisread) {
   expectFaults({
       {"[java]\nmin-version = \"17-ea\"\n", "2:15: error: java.min-version: \"17-ea\": expected a number at \"ea\""},
-      {"[java]\nmax-version = \"1.8u201\"\n", "2:15: error: java.max-version: \"1.8u201\": the launcher reads only the "
-                                              "digits of \"8u201\""},
+      {"[java]\nmax-version = \"1.8u201\"\n",
+       "2:15: error: java.max-version: \"1.8u201\": the launcher reads only the "
+       "digits of \"8u201\""},
       {"[java]\nmin-version = \"v17\"\n", "2:15: error: java.min-version: \"v17\": a version starts with a number"},
       {"[java]\nmin-version = \"1..8\"\n", "2:15: error: java.min-version: \"1..8\": expected a number at \".8\""},
       {"[java]\nmin-version = \"1.8.\"\n", "the version ends with a separator"},
@@ -304,30 +325,36 @@ TEST(Checks, EntriesTheLauncherWouldMisread) {
       {"[java]\nsearch = [{ home = 'jre;jdk' }]\n", "2:24: error: java.search: \";\" separates the entries"},
       {"[java]\nsearch = [{ env = 'A=B' }]\n", "2:21: error: java.search: \"=\" separates the entries"},
       {"[java]\nsearch = [{ registry = false }]\n", "2:24: error: java.search: write registry = true"},
-      {"[java]\nsearch = [{ home = 'jre', env = 'X' }]\n", "2:27: error: java.search: an entry has one of home, env, "
-                                                         "search-path or registry, not both \"home\" and \"env\""},
-      {"[java]\nsearch = [{ env = 'X', local = true }]\n", "2:24: error: java.search: \"local\" and \"letter\" belong "
-                                                          "to a home entry"},
-      {"[application]\nclass-path = [{ archive = 'a.jar;b.jar' }]\n", "2:33: error: application.class-path: \";\" "
-                                                                      "separates the entries"},
+      {"[java]\nsearch = [{ home = 'jre', env = 'X' }]\n",
+       "2:27: error: java.search: an entry has one of home, env, "
+       "search-path or registry, not both \"home\" and \"env\""},
+      {"[java]\nsearch = [{ env = 'X', local = true }]\n",
+       "2:24: error: java.search: \"local\" and \"letter\" belong "
+       "to a home entry"},
+      {"[application]\nclass-path = [{ archive = 'a.jar;b.jar' }]\n",
+       "2:33: error: application.class-path: \";\" "
+       "separates the entries"},
       {"[application]\nclass-path = [{ scan = '' }]\n", "2:24: error: application.class-path: the name is empty"},
-      {"[application]\nclass-path = [{ required = true }]\n", "2:15: error: application.class-path: an entry needs "
-                                                              "one of archive, directory, env or scan"},
-      {"[launcher]\nnative-library-directories = ['bin;lib']\n", "2:35: error: launcher.native-library-directories: "
-                                                                 "\";\" separates the entries"},
+      {"[application]\nclass-path = [{ required = true }]\n",
+       "2:15: error: application.class-path: an entry needs "
+       "one of archive, directory, env or scan"},
+      {"[launcher]\nnative-library-directories = ['bin;lib']\n",
+       "2:35: error: launcher.native-library-directories: "
+       "\";\" separates the entries"},
   });
 }
 
 TEST(Checks, ServiceNamesAndDependenciesTheServiceControlManagerRefuses) {
   expectFaults({
-      {"[service]\nname = 'Bestell/dienst'\n", "2:8: error: service.name: \"Bestell/dienst\": the Service Control "
-                                               "Manager refuses \"/\" and \"\\\" in service names"},
+      {"[service]\nname = 'Bestell/dienst'\n",
+       "2:8: error: service.name: \"Bestell/dienst\": the Service Control "
+       "Manager refuses \"/\" and \"\\\" in service names"},
       {"[service]\nname = 'a\\b'\n", "the Service Control Manager refuses"},
       {"[service]\nname = ''\n", "2:8: error: service.name: \"\": the name is empty"},
-      {("[service]\nname = '" + std::string(257, 'x') + "'\n").c_str(),
-       "2:8: error: service.name: \"xxx"},
-      {"[service]\ndependencies = ['Tcpip', ' Dnscache']\n", "2:26: error: service.dependencies: \" Dnscache\": "
-                                                            "blanks around a name"},
+      {("[service]\nname = '" + std::string(257, 'x') + "'\n").c_str(), "2:8: error: service.name: \"xxx"},
+      {"[service]\ndependencies = ['Tcpip', ' Dnscache']\n",
+       "2:26: error: service.dependencies: \" Dnscache\": "
+       "blanks around a name"},
       {"[service]\ndependencies = ['Tcpip,Dnscache']\n", "\",\" separates the names of the list"},
   });
   // 6000 units or more: the launcher's own buffer, before the manager's limit.
@@ -344,21 +371,26 @@ TEST(Checks, ServiceNamesAndDependenciesTheServiceControlManagerRefuses) {
 TEST(Checks, TextsTheBlockCannotHold) {
   expectFaults({
       // A "\n" escape in a basic string: the position of the escape itself.
-      {"[launcher]\nworking-directory = \"C:\\new\"\n", "2:24: error: launcher.working-directory: line feed in a "
-                                                         "value"},
+      {"[launcher]\nworking-directory = \"C:\\new\"\n",
+       "2:24: error: launcher.working-directory: line feed in a "
+       "value"},
       // Not in code page 1252: the position of the character.
-      {"[java]\napplication-id = \"ab\xE6\x97\xA5\"\n", "2:21: error: java.application-id: U+65E5 '\xE6\x97\xA5' "
-                                                          "cannot be stored in code page 1252"},
+      {"[java]\napplication-id = \"ab\xE6\x97\xA5\"\n",
+       "2:21: error: java.application-id: U+65E5 '\xE6\x97\xA5' "
+       "cannot be stored in code page 1252"},
       // In 1252, but read byte by byte: 0x80 would arrive as U+0080.
-      {"[application]\nmain-class = \"com.\xE2\x82\xAC.Main\"\n", "2:19: error: application.main-class: U+20AC "
-                                                                   "'\xE2\x82\xAC' would reach the launcher as "
-                                                                   "control character U+0080"},
-      {"[java]\nvm-type = '" "xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx"
+      {"[application]\nmain-class = \"com.\xE2\x82\xAC.Main\"\n",
+       "2:19: error: application.main-class: U+20AC "
+       "'\xE2\x82\xAC' would reach the launcher as "
+       "control character U+0080"},
+      {"[java]\nvm-type = '"
+       "xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx"
        "xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx"
        "'\n",
        "2:11: error: java.vm-type: the launcher reads at most 199 bytes of this setting; the value has 200"},
-      {"[messages]\nerror-caption = \"a\\u0000b\"\n", "2:19: error: messages.error-caption: a NUL character would end "
-                                                     "the message"},
+      {"[messages]\nerror-caption = \"a\\u0000b\"\n",
+       "2:19: error: messages.error-caption: a NUL character would end "
+       "the message"},
       {"[messages]\nerror-caption = { utf16 = [65, 0] }\n", "2:32: error: messages.error-caption: a NUL unit"},
   });
   std::string longMessage = "[messages]\ninternal-error = '" + std::string(6000, 'm') + "'\n";
@@ -397,8 +429,10 @@ TEST(Checks, InvalidUtf8AndSyntaxAreRefusedWithTheirPosition) {
   ASSERT_TRUE(r.ok) << r.errors;
   EXPECT_EQ("-Xmx1g \xE4", r.entry(123));
   // In strings, multi-line strings, quoted keys and comments it is text.
-  r = check("# gr\xC3\xBC\xC3\x9F" "e\n[service]\nname = 'S\xC3\xA4'  # \xC3\xA4\ndescription = \"\"\"\n\xC3\xA4\\\"\"\"\"\n"
-            "[localized.de]\n\"error-caption\" = \"F\xC3\xA4\"\n");
+  r = check(
+      "# gr\xC3\xBC\xC3\x9F"
+      "e\n[service]\nname = 'S\xC3\xA4'  # \xC3\xA4\ndescription = \"\"\"\n\xC3\xA4\\\"\"\"\"\n"
+      "[localized.de]\n\"error-caption\" = \"F\xC3\xA4\"\n");
   EXPECT_TRUE(r.ok) << r.errors;
 }
 
@@ -408,18 +442,21 @@ TEST(Checks, IncludedFilesAndTheirNames) {
       {"[[files]]\nsource = 'libdir'\n", "2:10: error: files.source: libdir is a directory"},
       {"[[files]]\nsource = 'a.txt'\nname = '..\\evil.txt'\n",
        "3:8: error: files.name: the launcher refuses \"..\\evil.txt\": parent directory reference"},
-      {"[[files]]\nsource = 'a.txt'\nname = 'C:\\x'\n", "3:8: error: files.name: the launcher refuses \"C:\\x\": drive"},
+      {"[[files]]\nsource = 'a.txt'\nname = 'C:\\x'\n",
+       "3:8: error: files.name: the launcher refuses \"C:\\x\": drive"},
       {"[[files]]\nsource = 'a.txt'\nname = 'nul'\n", "reserved device name"},
       {"[[files]]\nsource = 'a.txt'\nname = 'lib\\sub\\a.jar'\n", "more than one directory level"},
-      {"[[files]]\nsource = 'a.txt'\nname = 'a.jar '\n", "3:8: error: files.name: the launcher refuses \"a.jar \": "
-                                                          "blank or dot at the end"},
+      {"[[files]]\nsource = 'a.txt'\nname = 'a.jar '\n",
+       "3:8: error: files.name: the launcher refuses \"a.jar \": "
+       "blank or dot at the end"},
       {"[[files]]\nsource = 'a.txt'\nname = 'a;b.jar'\n", "3:8: error: files.name: \";\" separates the names"},
       {"[[files]]\nsource = 'a.jar'\n[[files]]\nsource = 'other/A.JAR'\n",
        "4:10: error: files.name: \"A.JAR\" is already included at line 2"},
       {"[[files]]\nname = 'a.jar'\n", "1:1: error: files: an included file needs source"},
       {"[keys]\n2002 = '1'\n", "2:1: error: keys.2002: the packer writes key 2002 itself"},
   });
-  test::Checked r = check("[[files]]\nsource = 'build/app.jar'\n[[files]]\nsource = 'x.dll'\nname = 'lib/native x.dll'\n");
+  test::Checked r =
+      check("[[files]]\nsource = 'build/app.jar'\n[[files]]\nsource = 'x.dll'\nname = 'lib/native x.dll'\n");
   ASSERT_TRUE(r.ok) << r.errors;
   EXPECT_EQ("2", r.entry(2002));
   EXPECT_EQ("app.jar;lib/native x.dll", r.entry(2003));
@@ -429,8 +466,9 @@ TEST(Checks, IncludedFilesAndTheirNames) {
 
 TEST(Checks, LocaleCodesTheDetectionNeverGives) {
   expectFaults({
-      {"[localized.de-AT]\nerror-caption = 'x'\n", "1:12: error: localized.de-AT: the launcher's locale detection "
-                                                   "never gives \"de-AT\" (did you mean \"de_AT\"?)"},
+      {"[localized.de-AT]\nerror-caption = 'x'\n",
+       "1:12: error: localized.de-AT: the launcher's locale detection "
+       "never gives \"de-AT\" (did you mean \"de_AT\"?)"},
       {"[localized.DE]\nerror-caption = 'x'\n", "(did you mean \"de\"?)"},
       {"[localized.de_at]\nerror-caption = 'x'\n", "(did you mean \"de_AT\"?)"},
       {"[localized.xx]\nerror-caption = 'x'\n", "never gives \"xx\""},
@@ -439,12 +477,14 @@ TEST(Checks, LocaleCodesTheDetectionNeverGives) {
 
 TEST(Checks, ASettingIsStoredOnce) {
   expectFaults({
-      {"[service]\nname = 'a'\n[keys]\n101 = 'b'\n", "4:1: error: keys.101: key 101 is also set by service.name at "
-                                                     "line 2"},
+      {"[service]\nname = 'a'\n[keys]\n101 = 'b'\n",
+       "4:1: error: keys.101: key 101 is also set by service.name at "
+       "line 2"},
       {"[service]\ndescription = 'a'\n[messages]\nservice-description = 'b'\n",
        "4:1: error: messages.service-description: message 20017 is also set by service.description at line 2"},
-      {"[messages]\n1000 = 'a'\nerror-caption = 'b'\n", "3:1: error: messages.error-caption: message 1000 is also "
-                                                        "set by messages.1000"},
+      {"[messages]\n1000 = 'a'\nerror-caption = 'b'\n",
+       "3:1: error: messages.error-caption: message 1000 is also "
+       "set by messages.1000"},
       {"[keys]\n0101 = 'x'\n", "2:1: error: keys.0101: raw keys are decimal key ids"},
   });
   // Raw keys: text through the code page, or bytes as they are.

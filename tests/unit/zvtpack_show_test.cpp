@@ -58,18 +58,18 @@ TEST(Show, StarterConfigurationsRoundTripByteForByte) {
 TEST(Show, ValuesWithoutANamedFormArePrintedRawAndPackTheSame) {
   block::Content c;
   c.entries = {
-      {101, "Bestelldienst-\xC4\xF6"},               // named: Latin-1 letters widen unchanged
-      {102, "2"},                                    // a flag stored as 2
-      {107, "x4"},                                   // the launcher reads 0
-      {108, " 1"},                                   // the launcher reads 1
-      {121, "S0lib;;A1app.jar"},                     // an empty entry
-      {128, "B.\\jre;R.\\.\\openJDK;"},              // a trailing separator
-      {149, ",Tcpip,,Dnscache,"},                    // what older descriptions wrote
-      {150, "caf\x81"},                              // unknown key, byte undefined in 1252
-      {160, "ok\x80"},                               // euro sign: fine for a narrow key
-      {10114, "0,0"},                                // two colour parts
+      {101, "Bestelldienst-\xC4\xF6"},   // named: Latin-1 letters widen unchanged
+      {102, "2"},                        // a flag stored as 2
+      {107, "x4"},                       // the launcher reads 0
+      {108, " 1"},                       // the launcher reads 1
+      {121, "S0lib;;A1app.jar"},         // an empty entry
+      {128, "B.\\jre;R.\\.\\openJDK;"},  // a trailing separator
+      {149, ",Tcpip,,Dnscache,"},        // what older descriptions wrote
+      {150, "caf\x81"},                  // unknown key, byte undefined in 1252
+      {160, "ok\x80"},                   // euro sign: fine for a narrow key
+      {10114, "0,0"},                    // two colour parts
       {10200, "1"},
-      {10201, "abc"},                                // a condition that never matches
+      {10201, "abc"},  // a condition that never matches
       {10202, "-Xmx1g"},
   };
   c.messages = {{1000, L"Fehler"}, {1009, std::wstring{L'a', static_cast<wchar_t>(0xD800), L'b'}}};
@@ -79,12 +79,13 @@ TEST(Show, ValuesWithoutANamedFormArePrintedRawAndPackTheSame) {
   ASSERT_TRUE(s.again.ok) << s.again.errors << s.result.text;
   EXPECT_EQ(block::write(c), block::write(s.again.plan.content)) << s.result.text;
   const std::string& t = s.result.text;
-  for (const char* line : {"name = \"Bestelldienst-\xC3\x84\xC3\xB6\"\n", "102 = \"2\"\n", "107 = \"x4\"\n",
-                           "108 = \" 1\"\n", "121 = \"S0lib;;A1app.jar\"\n", "149 = \",Tcpip,,Dnscache,\"\n",
-                           "150 = { bytes = [99, 97, 102, 129] }\n", "application-id = \"ok\xE2\x82\xAC\"\n",
-                           "condition = \"abc\"\n", "shipped-texts = false\n",
-                           "internal-error = { utf16 = [97, 55296, 98] }\n", "[localized.\"\"]\nerror-caption = "
-                                                                            "\"All\"\n"}) {
+  for (const char* line :
+       {"name = \"Bestelldienst-\xC3\x84\xC3\xB6\"\n", "102 = \"2\"\n", "107 = \"x4\"\n", "108 = \" 1\"\n",
+        "121 = \"S0lib;;A1app.jar\"\n", "149 = \",Tcpip,,Dnscache,\"\n", "150 = { bytes = [99, 97, 102, 129] }\n",
+        "application-id = \"ok\xE2\x82\xAC\"\n", "condition = \"abc\"\n", "shipped-texts = false\n",
+        "internal-error = { utf16 = [97, 55296, 98] }\n",
+        "[localized.\"\"]\nerror-caption = "
+        "\"All\"\n"}) {
     EXPECT_NE(std::string::npos, t.find(line)) << line << "\nin:\n" << t;
   }
   // The search sequence with its trailing ";" cannot be named exactly: raw.
@@ -107,15 +108,17 @@ TEST(Show, PrintsExactlyWhatTheBlockHolds) {
 }
 
 TEST(Show, ShippedMessagesAreLeftOutAndOverridesNamed) {
-  test::Checked configured = test::check("[messages]\nno-jvm-found = \"Install Java 17.\"\n[service]\ndescription = "
-                                         "'Orders'\n[localized.de]\nservice-description = 'Bestellungen'\n");
+  test::Checked configured = test::check(
+      "[messages]\nno-jvm-found = \"Install Java 17.\"\n[service]\ndescription = "
+      "'Orders'\n[localized.de]\nservice-description = 'Bestellungen'\n");
   ASSERT_TRUE(configured.ok) << configured.errors;
   Shown s = showAndCheck(configured.plan.content);
-  EXPECT_EQ("# Configuration block shown by zvtpack; \"zvtpack pack\" packs it again.\n\n"
-            "[service]\ndescription = \"Orders\"\n\n"
-            "[messages]\nno-jvm-found = \"Install Java 17.\"\n\n"
-            "[localized.de]\nservice-description = \"Bestellungen\"\n",
-            s.result.text);
+  EXPECT_EQ(
+      "# Configuration block shown by zvtpack; \"zvtpack pack\" packs it again.\n\n"
+      "[service]\ndescription = \"Orders\"\n\n"
+      "[messages]\nno-jvm-found = \"Install Java 17.\"\n\n"
+      "[localized.de]\nservice-description = \"Bestellungen\"\n",
+      s.result.text);
   EXPECT_EQ(block::write(configured.plan.content), block::write(s.again.plan.content));
 }
 
@@ -140,7 +143,8 @@ TEST(Show, OtherCodePagesArePrintedAndKept) {
   pack::ShowOptions options;
   options.codePage = 1250;
   Shown s = showAndCheck(c, {}, options);
-  EXPECT_NE(std::string::npos, s.result.text.find("application-id = \"\xC5\x81\xC3\xB3\x64\xC5\xBA\"")) << s.result.text;
+  EXPECT_NE(std::string::npos, s.result.text.find("application-id = \"\xC5\x81\xC3\xB3\x64\xC5\xBA\""))
+      << s.result.text;
   EXPECT_NE(std::string::npos, s.result.text.find("[packer]\ncode-page = 1250\n")) << s.result.text;
   ASSERT_TRUE(s.again.ok) << s.again.errors;
   EXPECT_EQ(c.entries[0].value, s.again.entry(160));

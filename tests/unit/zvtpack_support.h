@@ -22,8 +22,8 @@ class TempDir {
  public:
   TempDir() {
     std::random_device random;
-    path_ = std::filesystem::temp_directory_path() / ("zvtpack_test_" + std::to_string(random()) + "_" +
-                                                      std::to_string(random()));
+    path_ = std::filesystem::temp_directory_path() /
+            ("zvtpack_test_" + std::to_string(random()) + "_" + std::to_string(random()));
     std::filesystem::create_directories(path_);
   }
   ~TempDir() {
@@ -90,8 +90,8 @@ inline Checked check(const std::string& text) {
   pack::Node root;
   pack::ReadError error;
   if (!pack::readToml(text, root, error)) {
-    out.errors = std::to_string(error.pos.line) + ":" + std::to_string(error.pos.column) +
-                 ": error: " + error.message + "\n";
+    out.errors =
+        std::to_string(error.pos.line) + ":" + std::to_string(error.pos.column) + ": error: " + error.message + "\n";
     return out;
   }
   static const ScriptedProbe probe;

@@ -129,9 +129,8 @@ int pack(const std::vector<std::string>& args, Streams& io) {
   ReadError readError;
   if (!readToml(text, root, readError)) {
     if (looksLikeDescription(text)) {
-      return io.fail(configPath +
-                     " is a description in the earlier line format; convert it first: zvtpack convert " + configPath +
-                     " <configuration.toml>");
+      return io.fail(configPath + " is a description in the earlier line format; convert it first: zvtpack convert " +
+                     configPath + " <configuration.toml>");
     }
     io.err += configPath + ":" + std::to_string(readError.pos.line) + ":" + std::to_string(readError.pos.column) +
               ": error: " + readError.message + "\n";

@@ -10,9 +10,9 @@
 namespace zvt::pack {
 
 struct ConvertInput {
-  std::string text;               // the description
-  std::string descriptionPath;    // for messages and relative file paths
-  std::string outputDirectory;    // where the configuration file goes
+  std::string text;             // the description
+  std::string descriptionPath;  // for messages and relative file paths
+  std::string outputDirectory;  // where the configuration file goes
   int codePage = 1252;
 };
 

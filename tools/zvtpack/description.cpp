@@ -33,11 +33,16 @@ using EscapeNote = std::function<void(size_t offset, const std::string& escape, 
 
 std::string escapeMeaning(char c) {
   switch (c) {
-    case 'n': return "a line feed";
-    case 't': return "a tab";
-    case '\\': return "one backslash";
-    case 'x': return "one byte";
-    default: return "one UTF-16 unit";
+    case 'n':
+      return "a line feed";
+    case 't':
+      return "a tab";
+    case '\\':
+      return "one backslash";
+    case 'x':
+      return "one byte";
+    default:
+      return "one UTF-16 unit";
   }
 }
 
@@ -57,15 +62,22 @@ bool unescapeBytes(const std::string& in, std::string& out, std::string& error, 
     if (note) note(i - 1, in.substr(i - 1, escapeLength(in[i])), escapeMeaning(in[i]));
     uint32_t v;
     switch (in[i]) {
-      case 'n': out.push_back('\n'); break;
-      case 't': out.push_back('\t'); break;
-      case '\\': out.push_back('\\'); break;
+      case 'n':
+        out.push_back('\n');
+        break;
+      case 't':
+        out.push_back('\t');
+        break;
+      case '\\':
+        out.push_back('\\');
+        break;
       case 'x':
         if (!parseHex(in, i + 1, 2, v)) return error = "bad \\x escape", false;
         out.push_back(static_cast<char>(v));
         i += 2;
         break;
-      default: return error = std::string("unknown escape \\") + in[i], false;
+      default:
+        return error = std::string("unknown escape \\") + in[i], false;
     }
   }
   return true;
@@ -88,16 +100,23 @@ bool unescapeText(const std::string& in, std::wstring& out, std::string& error, 
     if (note) note(i - 1, in.substr(i - 1, escapeLength(in[i])), escapeMeaning(in[i]));
     uint32_t v;
     switch (in[i]) {
-      case 'n': pending.push_back('\n'); break;
-      case 't': pending.push_back('\t'); break;
-      case '\\': pending.push_back('\\'); break;
+      case 'n':
+        pending.push_back('\n');
+        break;
+      case 't':
+        pending.push_back('\t');
+        break;
+      case '\\':
+        pending.push_back('\\');
+        break;
       case 'u':
         if (!parseHex(in, i + 1, 4, v)) return error = "bad \\u escape", false;
         flush();
         out.push_back(static_cast<wchar_t>(v));
         i += 4;
         break;
-      default: return error = std::string("unknown escape \\") + in[i], false;
+      default:
+        return error = std::string("unknown escape \\") + in[i], false;
     }
   }
   flush();
@@ -153,7 +172,8 @@ bool parseDescription(const std::string& text, Description& out, std::string& er
     if (notes) {
       note = [&, valueStart](size_t offset, const std::string& escape, const std::string& meaning) {
         size_t idLength = rest.find(' ');
-        notes->push_back(DescriptionNote{number, valueStart + (idLength == std::string::npos ? 0 : idLength + 1) + offset + 1,
+        notes->push_back(DescriptionNote{number,
+                                         valueStart + (idLength == std::string::npos ? 0 : idLength + 1) + offset + 1,
                                          "\"" + escape + "\" read as " + meaning});
       };
     }

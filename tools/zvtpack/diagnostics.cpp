@@ -19,8 +19,8 @@ std::vector<Diagnostic> Diagnostics::sorted() const {
 std::string Diagnostics::format(const std::string& file) const {
   std::string out;
   for (const Diagnostic& d : sorted()) {
-    out += file + ":" + std::to_string(d.pos.line) + ":" + std::to_string(d.pos.column) + ": error: " + d.message +
-           "\n";
+    out +=
+        file + ":" + std::to_string(d.pos.line) + ":" + std::to_string(d.pos.column) + ": error: " + d.message + "\n";
   }
   return out;
 }
@@ -67,7 +67,7 @@ std::string closestMatch(const std::string& word, const std::vector<std::string>
   }
   const size_t allowed = std::max<size_t>(2, word.size() / 3);
   return !best.empty() && bestDistance <= allowed && bestDistance < std::max(word.size(), best.size()) ? best
-                                                                                                      : std::string();
+                                                                                                       : std::string();
 }
 
 }  // namespace zvt::pack

@@ -16,23 +16,36 @@ using config::ValueKind;
 
 std::string typeOf(const KeyInfo& k) {
   switch (k.kind) {
-    case ValueKind::Text: return "string";
-    case ValueKind::Flag: return "true/false";
-    case ValueKind::Integer: return "integer";
+    case ValueKind::Text:
+      return "string";
+    case ValueKind::Flag:
+      return "true/false";
+    case ValueKind::Integer:
+      return "integer";
     case ValueKind::Choice: {
       std::string out;
-      for (size_t i = 0; i < k.choiceCount; ++i) out += (i == 0 ? "" : ", ") + std::string("\"") + k.choices[i].name + "\"";
+      for (size_t i = 0; i < k.choiceCount; ++i)
+        out += (i == 0 ? "" : ", ") + std::string("\"") + k.choices[i].name + "\"";
       return out + (k.acceptsInteger ? " or an integer" : "");
     }
-    case ValueKind::Version: return "version";
-    case ValueKind::ClassPath: return "class-path entries";
-    case ValueKind::SearchSequence: return "search entries";
-    case ValueKind::DirectoryList: return "array of strings";
-    case ValueKind::ServiceName: return "service name";
-    case ValueKind::Dependencies: return "array of service names";
-    case ValueKind::Colour: return "[red, green, blue]";
-    case ValueKind::IncludedFiles: return "written by the packer";
-    case ValueKind::VersionOptions: return "[[java.version-options]] tables";
+    case ValueKind::Version:
+      return "version";
+    case ValueKind::ClassPath:
+      return "class-path entries";
+    case ValueKind::SearchSequence:
+      return "search entries";
+    case ValueKind::DirectoryList:
+      return "array of strings";
+    case ValueKind::ServiceName:
+      return "service name";
+    case ValueKind::Dependencies:
+      return "array of service names";
+    case ValueKind::Colour:
+      return "[red, green, blue]";
+    case ValueKind::IncludedFiles:
+      return "written by the packer";
+    case ValueKind::VersionOptions:
+      return "[[java.version-options]] tables";
   }
   return "";
 }
@@ -87,8 +100,9 @@ std::string sectionTable(const std::string& section) {
     }
   }
   if (section == "service") {
-    out += "| `service.description` | message 20017 | string | no description | Description the service gets after "
-           "/install (a message: localized sets may translate it as `service-description`). |\n";
+    out +=
+        "| `service.description` | message 20017 | string | no description | Description the service gets after "
+        "/install (a message: localized sets may translate it as `service-description`). |\n";
   }
   return out;
 }
@@ -281,8 +295,8 @@ The starter configuration from `zvtpack init`:
 std::string configurationReference() {
   std::string out = kIntro;
   static const char* const sections[][2] = {
-      {"service", "Service"},   {"application", "Application"}, {"java", "Java runtime"},
-      {"launcher", "Launcher"}, {"logs", "Logs"},               {"splash", "Splash screen"},
+      {"service", "Service"}, {"application", "Application"}, {"java", "Java runtime"}, {"launcher", "Launcher"},
+      {"logs", "Logs"},       {"splash", "Splash screen"},
   };
   out += "## Settings\n";
   for (const auto& s : sections) out += "\n### [" + std::string(s[0]) + "]: " + s[1] + "\n\n" + sectionTable(s[0]);

@@ -108,7 +108,9 @@ bool namedValue(const KeyInfo& info, const CodePage& cp, const std::string& valu
   switch (info.kind) {
     case ValueKind::Text:
     case ValueKind::Version:
-    case ValueKind::ServiceName: out = stringNode(cp, value, ok); break;
+    case ValueKind::ServiceName:
+      out = stringNode(cp, value, ok);
+      break;
     case ValueKind::Flag:
       if (value != "0" && value != "1") return false;
       out = Node::makeBoolean(value == "1");
@@ -127,10 +129,18 @@ bool namedValue(const KeyInfo& info, const CodePage& cp, const std::string& valu
       if (!info.acceptsInteger || !parseCanonicalInt(value, n)) return false;
       out = Node::makeInteger(n);
       break;
-    case ValueKind::ClassPath: out = classPathNode(cp, value, ok); break;
-    case ValueKind::SearchSequence: out = searchNode(cp, value, ok); break;
-    case ValueKind::DirectoryList: out = listNode(cp, value, ';', ok); break;
-    case ValueKind::Dependencies: out = listNode(cp, value, ',', ok); break;
+    case ValueKind::ClassPath:
+      out = classPathNode(cp, value, ok);
+      break;
+    case ValueKind::SearchSequence:
+      out = searchNode(cp, value, ok);
+      break;
+    case ValueKind::DirectoryList:
+      out = listNode(cp, value, ';', ok);
+      break;
+    case ValueKind::Dependencies:
+      out = listNode(cp, value, ',', ok);
+      break;
     case ValueKind::Colour: {
       std::vector<int64_t> parts;
       if (!parseColour(value, parts)) return false;
@@ -139,7 +149,8 @@ bool namedValue(const KeyInfo& info, const CodePage& cp, const std::string& valu
       break;
     }
     case ValueKind::IncludedFiles:
-    case ValueKind::VersionOptions: return false;
+    case ValueKind::VersionOptions:
+      return false;
   }
   return ok;
 }
@@ -250,12 +261,13 @@ class Shower {
       if (count != entries_.end()) text += "\n#   key 2002 = " + tomlString(count->second);
       if (names != entries_.end()) text += "\n#   key 2003 = " + tomlString(names->second);
       for (size_t i = 0; i < content_.files.size(); ++i) {
-        text += "\n#   file " + std::to_string(i + 1) + ": " + std::to_string(content_.files[i].content.size()) +
-                " bytes";
+        text +=
+            "\n#   file " + std::to_string(i + 1) + ": " + std::to_string(content_.files[i].content.size()) + " bytes";
       }
       trailingComments_ += text + "\n";
-      note("the included files (keys 2002 and 2003) do not match the files stored; they are shown as comments and "
-           "the packer would not store them this way");
+      note(
+          "the included files (keys 2002 and 2003) do not match the files stored; they are shown as comments and "
+          "the packer would not store them this way");
       take(key::kIncludedFileCount);
       take(key::kIncludedFileNames);
       return;
@@ -268,8 +280,9 @@ class Shower {
         text += "\n#   " + tomlString(utf8) + ", " + std::to_string(content_.files[i].content.size()) + " bytes";
       }
       trailingComments_ += text + "\n";
-      note("the included files are listed as comments; \"show --files <dir>\" writes them out so the output packs "
-           "the same block");
+      note(
+          "the included files are listed as comments; \"show --files <dir>\" writes them out so the output packs "
+          "the same block");
     } else {
       Node files = Node::makeArray();
       for (size_t i = 0; i < fileNames_.size(); ++i) {
@@ -308,8 +321,7 @@ class Shower {
       bool ok = true;
       Node options = stringNode(cp_, opts->second, ok);
       std::string check;
-      if (!ok || !convertKeyValue(asText(config::versionOptionsInfo()), options, cp_, check) ||
-          check != opts->second) {
+      if (!ok || !convertKeyValue(asText(config::versionOptionsInfo()), options, cp_, check) || check != opts->second) {
         return;
       }
       // The condition goes through the same conversion as a text.
@@ -370,8 +382,7 @@ class Shower {
       if (it == entries_.end()) continue;
       Node value;
       std::string check;
-      if (namedValue(info, cp_, it->second, value) && convertKeyValue(info, value, cp_, check) &&
-          check == it->second) {
+      if (namedValue(info, cp_, it->second, value) && convertKeyValue(info, value, cp_, check) && check == it->second) {
         place(root_, info.name, value);
         take(info.id);
       }
@@ -383,7 +394,8 @@ class Shower {
     bool sorted = true;
     for (size_t i = 0; i < content_.messages.size(); ++i) {
       const block::Message& m = content_.messages[i];
-      if (messages.count(m.id)) note("message " + std::to_string(m.id) + " is stored more than once; the last is shown");
+      if (messages.count(m.id))
+        note("message " + std::to_string(m.id) + " is stored more than once; the last is shown");
       messages[m.id] = m.text;
       if (i > 0 && content_.messages[i - 1].id >= m.id) sorted = false;
     }
@@ -417,8 +429,9 @@ class Shower {
     for (size_t i = 0; i < content_.sets.size(); ++i) {
       const block::LocalizedSet& set = content_.sets[i];
       if (i > 0 && content_.sets[i - 1].locale >= set.locale) {
-        note("the localized sets are not stored in the order of their codes (or a code repeats); packing stores "
-             "them sorted, which changes which text wins where two sets match");
+        note(
+            "the localized sets are not stored in the order of their codes (or a code repeats); packing stores "
+            "them sorted, which changes which text wins where two sets match");
       }
       if (!isDetectableLocale(set.locale)) {
         note("localized set \"" + set.locale + "\" can never match a detected locale; pack refuses it");
@@ -443,8 +456,8 @@ class Shower {
   // [section] blocks in the order of the file a user writes; tables inside
   // sections as [section.sub]; arrays of tables as [[name]].
   std::string document() {
-    static const char* const order[] = {"service", "application", "java",  "launcher", "logs",  "splash",
-                                        "messages", "localized", "files", "keys",     "packer"};
+    static const char* const order[] = {"service",  "application", "java",  "launcher", "logs",  "splash",
+                                        "messages", "localized",   "files", "keys",     "packer"};
     std::string out = "# Configuration block shown by zvtpack; \"zvtpack pack\" packs it again.\n";
     for (const char* section : order) {
       const Node* table = root_.find(section);

@@ -72,7 +72,8 @@ Node convert(const toml::node& in) {
   Node out;
   out.pos = positionOf(in.source());
   switch (in.type()) {
-    case toml::node_type::table: return convertTable(*in.as_table());
+    case toml::node_type::table:
+      return convertTable(*in.as_table());
     case toml::node_type::array:
       out.type = Node::Type::Array;
       for (const toml::node& item : *in.as_array()) out.items.push_back(convert(item));
@@ -85,12 +86,16 @@ Node convert(const toml::node& in) {
       out.type = Node::Type::Integer;
       out.integer = in.as_integer()->get();
       break;
-    case toml::node_type::floating_point: out.type = Node::Type::Float; break;
+    case toml::node_type::floating_point:
+      out.type = Node::Type::Float;
+      break;
     case toml::node_type::boolean:
       out.type = Node::Type::Boolean;
       out.boolean = in.as_boolean()->get();
       break;
-    default: out.type = Node::Type::DateTime; break;
+    default:
+      out.type = Node::Type::DateTime;
+      break;
   }
   return out;
 }
@@ -159,7 +164,9 @@ bool readToml(const std::string& text, Node& root, ReadError& error) {
   const size_t outside = nonAsciiOutsideStrings(text);
   if (outside != std::string::npos) {
     error.pos = positionAt(text, outside);
-    error.message = "a character beyond ASCII outside a string; keys with such characters must be quoted (\"gr\xC3\xBC\xC3\x9F" "e\" = ...)";
+    error.message =
+        "a character beyond ASCII outside a string; keys with such characters must be quoted (\"gr\xC3\xBC\xC3\x9F"
+        "e\" = ...)";
     return false;
   }
   toml::parse_result result = toml::parse(std::string_view(text), std::string_view());

@@ -54,13 +54,20 @@ Node& Node::add(const std::string& key, Node value) {
 
 const char* describeType(Node::Type type) {
   switch (type) {
-    case Node::Type::String: return "a string";
-    case Node::Type::Integer: return "an integer";
-    case Node::Type::Float: return "a floating-point number";
-    case Node::Type::Boolean: return "true or false";
-    case Node::Type::DateTime: return "a date or time";
-    case Node::Type::Array: return "an array";
-    case Node::Type::Table: return "a table";
+    case Node::Type::String:
+      return "a string";
+    case Node::Type::Integer:
+      return "an integer";
+    case Node::Type::Float:
+      return "a floating-point number";
+    case Node::Type::Boolean:
+      return "true or false";
+    case Node::Type::DateTime:
+      return "a date or time";
+    case Node::Type::Array:
+      return "an array";
+    case Node::Type::Table:
+      return "a table";
   }
   return "a value";
 }

@@ -17,13 +17,27 @@ std::string basicString(const std::string& s) {
   std::string out = "\"";
   for (unsigned char c : s) {
     switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\b': out += "\\b"; break;
-      case '\t': out += "\\t"; break;
-      case '\n': out += "\\n"; break;
-      case '\f': out += "\\f"; break;
-      case '\r': out += "\\r"; break;
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\b':
+        out += "\\b";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\f':
+        out += "\\f";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
       default:
         if (isControl(c)) {
           char buf[8];
@@ -59,9 +73,12 @@ std::string tomlString(const std::string& utf8) {
 
 std::string tomlValue(const Node& v) {
   switch (v.type) {
-    case Node::Type::String: return tomlString(v.string);
-    case Node::Type::Integer: return std::to_string(v.integer);
-    case Node::Type::Boolean: return v.boolean ? "true" : "false";
+    case Node::Type::String:
+      return tomlString(v.string);
+    case Node::Type::Integer:
+      return std::to_string(v.integer);
+    case Node::Type::Boolean:
+      return v.boolean ? "true" : "false";
     case Node::Type::Array: {
       bool tables = !v.items.empty() && v.items[0].type == Node::Type::Table;
       std::string out = "[";
@@ -81,7 +98,8 @@ std::string tomlValue(const Node& v) {
       }
       return out + (v.members.empty() ? "}" : " }");
     }
-    default: break;
+    default:
+      break;
   }
   return "\"\"";
 }

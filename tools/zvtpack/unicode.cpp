@@ -112,11 +112,16 @@ bool fromUtf16Units(const std::wstring& units, std::u32string& out, size_t& badU
 
 std::string describeChar(char32_t c) {
   switch (c) {
-    case 0: return "NUL character";
-    case '\t': return "tab";
-    case '\n': return "line feed";
-    case '\r': return "carriage return";
-    default: break;
+    case 0:
+      return "NUL character";
+    case '\t':
+      return "tab";
+    case '\n':
+      return "line feed";
+    case '\r':
+      return "carriage return";
+    default:
+      break;
   }
   char code[16];
   std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));

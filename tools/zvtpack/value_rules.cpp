@@ -2,8 +2,8 @@
 
 #include <climits>
 
-#include "diagnostics.h"
 #include "config/locale_table.h"
+#include "diagnostics.h"
 
 namespace zvt::pack {
 
