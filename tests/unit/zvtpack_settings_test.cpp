@@ -445,6 +445,9 @@ TEST(Checks, IncludedFilesAndTheirNames) {
       {"[[files]]\nsource = 'a.txt'\nname = 'C:\\x'\n",
        "3:8: error: files.name: the launcher refuses \"C:\\x\": drive"},
       {"[[files]]\nsource = 'a.txt'\nname = 'nul'\n", "reserved device name"},
+      // Superscript one: 0xB9 in code page 1252, which Windows reads as COM1.
+      {"[[files]]\nsource = 'a.txt'\nname = 'lib\\COM\xC2\xB9.jar'\n", "3:8: error: files.name: the launcher refuses "
+                                                                     "\"lib\\COM\xC2\xB9.jar\": reserved device name"},
       {"[[files]]\nsource = 'a.txt'\nname = 'lib\\sub\\a.jar'\n", "more than one directory level"},
       {"[[files]]\nsource = 'a.txt'\nname = 'a.jar '\n",
        "3:8: error: files.name: the launcher refuses \"a.jar \": "

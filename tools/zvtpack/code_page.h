@@ -31,4 +31,10 @@ class CodePage {
   const uint16_t* upper_;  // bytes 0x80..0xFF
 };
 
+// Bytes in code page `number` as UTF-16 units, the way the launcher's file
+// functions read included file names; a plain function, as the launcher's
+// shared name check takes one. Null for an unknown code page.
+using ByteDecoder = std::wstring (*)(const std::string& bytes);
+ByteDecoder decoderFor(int number);
+
 }  // namespace zvt::pack

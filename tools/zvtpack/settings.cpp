@@ -312,7 +312,7 @@ class PlanBuilder {
       if (!name) nameNode.pos = source->pos;
       if (!conv_->expect(nameNode, Node::Type::String, "files.name")) continue;
       if (!conv_->text(nameNode, "files.name", Reading::Narrow, 0, spec.name)) continue;
-      if (const char* reason = refusedNameReason(spec.name)) {
+      if (const char* reason = refusedNameReason(spec.name, decoderFor(conv_->codePage().number()))) {
         diag_.error(nameNode.pos, "files.name: the launcher refuses " + quoted(nameNode.string) + ": " + reason);
         continue;
       }

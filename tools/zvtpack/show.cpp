@@ -253,7 +253,7 @@ class Shower {
       std::string folded = n;
       for (char& c : folded) c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c == '/' ? '\\' : c;
       std::string utf8;
-      consistent = consistent && !refusedNameReason(n) && n.find(';') == std::string::npos &&
+      consistent = consistent && !refusedNameReason(n, decoderFor(cp_.number())) && n.find(';') == std::string::npos &&
                    decodeEntry(cp_, n, utf8) && seen.insert(folded).second;
     }
     if (!consistent) {
