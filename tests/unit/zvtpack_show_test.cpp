@@ -122,6 +122,30 @@ TEST(Show, ShippedMessagesAreLeftOutAndOverridesNamed) {
   EXPECT_EQ(block::write(configured.plan.content), block::write(s.again.plan.content));
 }
 
+// Message texts in any language are printed as UTF-8 and pack back to the
+// same UTF-16.
+TEST(Show, MessagesInAnyLanguageComeBackUnchanged) {
+  const std::string config =
+      "[messages]\nerror-caption = \"Gr\xC3\xBC\xC3\x9F"
+      "e \xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E \xF0\x9F\x98\x80\"\n"
+      "internal-error = \"Fehler {0}\\nZeile zwei\"\n"
+      "[localized.ja]\nno-jvm-found = \"Java "
+      "\xE3\x81\x8C\xE3\x81\x82\xE3\x82\x8A\xE3\x81\xBE\xE3\x81\x9B\xE3\x82\x93\"\n";
+  test::Checked first = test::check(config);
+  ASSERT_TRUE(first.ok) << first.errors;
+  Shown s = showAndCheck(first.plan.content);
+  EXPECT_TRUE(s.result.notes.empty());
+  EXPECT_NE(std::string::npos, s.result.text.find("error-caption = \"Gr\xC3\xBC\xC3\x9F"
+                                                  "e \xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E "
+                                                  "\xF0\x9F\x98\x80\"\n"))
+      << s.result.text;
+  EXPECT_NE(std::string::npos, s.result.text.find("internal-error = \"Fehler {0}\\nZeile zwei\"\n")) << s.result.text;
+  EXPECT_NE(std::string::npos, s.result.text.find("[localized.ja]\nno-jvm-found = \"Java \xE3\x81\x8C"))
+      << s.result.text;
+  ASSERT_TRUE(s.again.ok) << s.again.errors;
+  EXPECT_EQ(block::write(first.plan.content), block::write(s.again.plan.content));
+}
+
 TEST(Show, NotesWhatPackingThePrintedFileWouldChange) {
   block::Content c;
   c.entries = {{107, "1"}, {101, "A"}, {101, "B"}};

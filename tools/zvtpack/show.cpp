@@ -461,7 +461,10 @@ class Shower {
     std::string out = "# Configuration block shown by zvtpack; \"zvtpack pack\" packs it again.\n";
     for (const char* section : order) {
       const Node* table = root_.find(section);
-      if (table) out += "\n" + renderTable(section, *table);
+      if (!table) continue;
+      if (std::string(section) == "keys")
+        out += "\n# Keys without a named form for what this block holds, stored as they are.";
+      out += "\n" + renderTable(section, *table);
     }
     if (!trailingComments_.empty()) out += "\n" + trailingComments_;
     return out;

@@ -9,7 +9,6 @@ namespace zvt::pack {
 
 bool checkVersionBound(const std::string& text, std::string& problem) {
   if (text.empty()) return true;
-  std::vector<int64_t> numbers;
   size_t i = 0;
   while (i < text.size()) {
     size_t start = i;
@@ -27,7 +26,6 @@ bool checkVersionBound(const std::string& text, std::string& problem) {
                            : "expected a number at \"" + text.substr(start) + "\" (the launcher would read 0)";
       return false;
     }
-    numbers.push_back(value);
     if (i == text.size()) break;
     const char c = text[i];
     if (c != '.' && c != '_' && c != '-' && c != '+') {
