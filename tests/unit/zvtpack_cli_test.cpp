@@ -8,6 +8,7 @@
 #include "cli.h"
 #include "config/key_table.h"
 #include "docs.h"
+#include "pack.h"
 #include "support/test_image.h"
 #include "zvtpack_support.h"
 
@@ -101,7 +102,7 @@ TEST_F(Cli, InitEditPackShowPack) {
     EXPECT_TRUE(show.err.empty()) << show.err;
     test::writeFile(file("shown.toml"), show.out);
     ASSERT_EQ(0, zvtpack({"pack", templ(), file("shown.toml"), file("b.exe")}).code);
-    EXPECT_EQ(test::readFile(file("a.exe")), test::readFile(file("b.exe"))) << flavour;
+    EXPECT_TRUE(test::readFile(file("a.exe")) == test::readFile(file("b.exe"))) << flavour;
     EXPECT_NE(std::string::npos, show.out.find(std::string("flavour = \"") + flavour + "\"")) << show.out;
   }
   // Without a file name, init prints the starter.
@@ -134,7 +135,34 @@ TEST_F(Cli, IncludedFilesWrittenOutByShowPackTheSameExecutable) {
   EXPECT_EQ(std::string(70000, 'd'), test::readFile(file("out/lib/native x.dll")));
   test::writeFile(file("shown.toml"), shown.out);
   ASSERT_EQ(0, zvtpack({"pack", templ(), file("shown.toml"), file("b.exe")}).code);
-  EXPECT_EQ(test::readFile(file("a.exe")), test::readFile(file("b.exe")));
+  EXPECT_TRUE(test::readFile(file("a.exe")) == test::readFile(file("b.exe")));
+}
+
+// A packed launcher names its included files; show writes them out under
+// those names read through the code page, and never outside the directory.
+TEST_F(Cli, ShowWritesIncludedFilesOnlyInsideItsDirectory) {
+  block::Content c;
+  c.files = {{{'u'}}};
+  pack::setIncludedFileEntries(c, {"lib\\Gr\xFC\xDF.txt"});
+  std::vector<uint8_t> image;
+  std::string error;
+  ASSERT_TRUE(pack::packImage(test::makeImage(3), c, image, error));
+  test::writeFile(file("umlaut.exe"), image);
+  Outcome r = zvtpack({"show", "--files", file("out"), file("umlaut.exe")});
+  ASSERT_EQ(0, r.code) << r.err;
+  EXPECT_EQ("u", test::readFile(file("out/lib/Gr\xC3\xBC\xC3\x9F.txt")));
+  test::writeFile(file("shown.toml"), r.out);
+  ASSERT_EQ(0, zvtpack({"pack", templ(), file("shown.toml"), file("again.exe")}).code);
+  EXPECT_TRUE(std::string(image.begin(), image.end()) == test::readFile(file("again.exe")));
+
+  c.entries.clear();
+  pack::setIncludedFileEntries(c, {"..\\evil.txt"});
+  ASSERT_TRUE(pack::packImage(test::makeImage(2), c, image, error));
+  test::writeFile(file("evil.exe"), image);
+  r = zvtpack({"show", "--files", file("sub"), file("evil.exe")});
+  EXPECT_EQ(1, r.code);
+  EXPECT_NE(std::string::npos, r.err.find("its name is refused (parent directory reference)")) << r.err;
+  EXPECT_FALSE(exists("evil.txt"));
 }
 
 // Every file error is a message and exit code 1, never an abort.

@@ -1,6 +1,7 @@
 #include "cli.h"
 
 #include "code_page.h"
+#include "config/payload.h"
 #include "convert.h"
 #include "docs.h"
 #include "file_io.h"
@@ -9,6 +10,7 @@
 #include "show.h"
 #include "starter.h"
 #include "toml_reader.h"
+#include "unicode.h"
 
 namespace zvt::pack {
 namespace {
@@ -166,17 +168,28 @@ int pack(const std::vector<std::string>& args, Streams& io) {
   return kOk;
 }
 
-bool writeIncludedFiles(const block::Content& content, const std::vector<std::string>& names,
+// Writes the included files of a packed launcher under `directory`, named
+// as the block names them (read through the code page). A name the launcher
+// would refuse ("..\\x", "C:\\x") is never used as a path here either.
+bool writeIncludedFiles(const block::Content& content, const std::vector<std::string>& names, int codePage,
                         const std::string& directory, Streams& io) {
   std::string error;
   if (!createDirectories(directory, error)) {
     io.fail(error);
     return false;
   }
+  const CodePage& cp = *CodePage::find(codePage);
   for (size_t i = 0; i < names.size() && i < content.files.size(); ++i) {
-    std::string relative = names[i];
-    for (char& c : relative) c = c == '\\' ? '/' : c;
-    const std::string path = directory + "/" + relative;
+    if (const char* reason = refusedNameReason(names[i], decoderFor(codePage))) {
+      io.fail("included file " + std::to_string(i + 1) + " is not written out: its name is refused (" + reason + ")");
+      return false;
+    }
+    std::u32string chars;
+    for (unsigned char b : names[i]) {
+      const char32_t c = cp.decode(b);
+      chars.push_back(b == '\\' ? U'/' : c != 0 ? c : b);
+    }
+    const std::string path = directory + "/" + encodeUtf8(chars);
     if (!createDirectories(directoryOf(path), error) || !writeFileAtomically(path, content.files[i].content, error)) {
       io.fail(error);
       return false;
@@ -202,7 +215,7 @@ int show(std::vector<std::string> args, Streams& io) {
   std::vector<std::string> names;
   if (!readPackedBlock(image, content, names, error)) return io.fail(args[0] + ": " + error);
   if (!showOptions.filesDirectory.empty() && !names.empty() &&
-      !writeIncludedFiles(content, names, showOptions.filesDirectory, io)) {
+      !writeIncludedFiles(content, names, showOptions.codePage, showOptions.filesDirectory, io)) {
     return kFailed;
   }
   ShowResult shown = showBlock(content, names, showOptions);
