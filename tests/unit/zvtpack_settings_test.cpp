@@ -262,6 +262,8 @@ TEST(Checks, UnknownNamesWithSuggestions) {
       {"[service]\nnmae = \"x\"\n", "2:1: error: unknown setting \"service.nmae\" (did you mean \"name\"?)"},
       {"[servce]\nname = \"x\"\n", "1:2: error: unknown setting \"servce\" (did you mean \"service\"?)"},
       {"[service]\nmain-class = \"x\"\n", "(did you mean \"application.main-class\"?)"},
+      {"[service]\nstart-type = \"auto\"\n", "2:1: error: unknown setting \"service.start-type\" (the start type "
+                                             "/install gives follows launcher.kind"},
       {"[java]\n  minimum-version = \"1.8\"\n", "2:3: error: unknown setting \"java.minimum-version\""},
       {"[messages]\nerorr-caption = \"x\"\n",
        "2:1: error: unknown message \"messages.erorr-caption\" (did you mean "

@@ -87,6 +87,12 @@ bool isSubtable(const std::string& path) {
 }
 
 std::string suggestion(const std::string& path, const std::string& key) {
+  // The start type is no setting of its own: the launcher derives it from
+  // its kind.
+  if (path == "service" && key.compare(0, 5, "start") == 0) {
+    return " (the start type /install gives follows launcher.kind: \"service\" registers a service that starts "
+           "automatically, the other kinds one that starts on demand)";
+  }
   std::string close = closestMatch(key, childrenOf(path));
   if (!close.empty()) return " (did you mean \"" + close + "\"?)";
   // The right name in the wrong section: "main-class" under [service].
