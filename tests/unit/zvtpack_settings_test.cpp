@@ -262,8 +262,9 @@ TEST(Checks, UnknownNamesWithSuggestions) {
       {"[service]\nnmae = \"x\"\n", "2:1: error: unknown setting \"service.nmae\" (did you mean \"name\"?)"},
       {"[servce]\nname = \"x\"\n", "1:2: error: unknown setting \"servce\" (did you mean \"service\"?)"},
       {"[service]\nmain-class = \"x\"\n", "(did you mean \"application.main-class\"?)"},
-      {"[service]\nstart-type = \"auto\"\n", "2:1: error: unknown setting \"service.start-type\" (the start type "
-                                             "/install gives follows launcher.kind"},
+      {"[service]\nstart-type = \"auto\"\n",
+       "2:1: error: unknown setting \"service.start-type\" (the start type "
+       "/install gives follows launcher.kind"},
       {"[java]\n  minimum-version = \"1.8\"\n", "2:3: error: unknown setting \"java.minimum-version\""},
       {"[messages]\nerorr-caption = \"x\"\n",
        "2:1: error: unknown message \"messages.erorr-caption\" (did you mean "
@@ -448,8 +449,9 @@ TEST(Checks, IncludedFilesAndTheirNames) {
        "3:8: error: files.name: the launcher refuses \"C:\\x\": drive"},
       {"[[files]]\nsource = 'a.txt'\nname = 'nul'\n", "reserved device name"},
       // Superscript one: 0xB9 in code page 1252, which Windows reads as COM1.
-      {"[[files]]\nsource = 'a.txt'\nname = 'lib\\COM\xC2\xB9.jar'\n", "3:8: error: files.name: the launcher refuses "
-                                                                     "\"lib\\COM\xC2\xB9.jar\": reserved device name"},
+      {"[[files]]\nsource = 'a.txt'\nname = 'lib\\COM\xC2\xB9.jar'\n",
+       "3:8: error: files.name: the launcher refuses "
+       "\"lib\\COM\xC2\xB9.jar\": reserved device name"},
       {"[[files]]\nsource = 'a.txt'\nname = 'lib\\sub\\a.jar'\n", "more than one directory level"},
       {"[[files]]\nsource = 'a.txt'\nname = 'a.jar '\n",
        "3:8: error: files.name: the launcher refuses \"a.jar \": "
