@@ -90,8 +90,9 @@ bool javaText(JNIEnv* env, jstring text, std::wstring* out) {
   return out->find(L'\0') == std::wstring::npos;
 }
 
-// One registry read of this module: a REG_DWORD, or REG_BINARY data of at
-// most four bytes, under HKEY_CURRENT_USER, into four bytes that start at 0.
+// One registry read of this module: a REG_DWORD or REG_BINARY value under
+// HKEY_CURRENT_USER into four bytes that start at 0. The two type flags
+// together ask for 32-bit data, so binary data of another size is refused.
 bool readUserInt(const std::wstring& key, const std::wstring& value, DWORD* out) {
   DWORD data = 0;
   DWORD size = sizeof(data);

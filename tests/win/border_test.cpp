@@ -381,7 +381,13 @@ struct MenuWatch {
   }
 
   bool enabled(int i) const { return (state[i] & (MF_DISABLED | MF_GRAYED)) == 0; }
-  bool grayed(int i) const { return (state[i] & MF_GRAYED) != 0 && (state[i] & MF_DISABLED) != 0; }
+  // Not selectable, and shown so (MF_DISABLED alone would look selectable).
+  bool grayed(int i) const { return (state[i] & MF_GRAYED) != 0; }
+  std::string states() const {
+    std::string out;
+    for (UINT s : state) out += std::to_string(s) + " ";
+    return out;
+  }
 };
 MenuWatch* MenuWatch::active = nullptr;
 constexpr UINT MenuWatch::kCommands[6];
@@ -415,7 +421,7 @@ TEST_F(Border, SystemMenuOfAMaximisedResizableWindow) {
   rightClickCaption(watch, w.hwnd());
   ASSERT_TRUE(watch.fired && watch.menuShown) << "the system menu was not shown";
   EXPECT_TRUE(watch.enabled(0)) << "Restore";
-  EXPECT_TRUE(watch.grayed(1)) << "Move";
+  EXPECT_TRUE(watch.grayed(1)) << "Move " << watch.states();
   EXPECT_TRUE(watch.grayed(2)) << "Size";
   EXPECT_TRUE(watch.enabled(3)) << "Minimize";
   EXPECT_TRUE(watch.grayed(4)) << "Maximize";
