@@ -28,7 +28,9 @@ namespace zvt::border {
 namespace {
 
 // A Java long holds the handle; on i686 only its low 32 bits are one.
-HWND windowOf(jlong handle) { return reinterpret_cast<HWND>(static_cast<intptr_t>(handle)); }
+HWND windowOf(jlong handle) {
+  return reinterpret_cast<HWND>(static_cast<intptr_t>(handle));
+}
 
 jlong install(JNIEnv* env, jobject receiver, jlong handle) {
   if (initialiseBorder(env, receiver) == nullptr) return 0;
@@ -125,8 +127,8 @@ ZVT_BORDER_EXPORT jboolean JNICALL ZVT_BORDER_NAME(00024WndProc_showWindow)(JNIE
   return ShowWindow(windowOf(hwnd), static_cast<int>(cmd)) ? JNI_TRUE : JNI_FALSE;
 }
 
-ZVT_BORDER_EXPORT jint JNICALL ZVT_BORDER_NAME(registryGetIntValue)(JNIEnv* env, jclass, jstring key,
-                                                                    jstring valueName, jint defaultValue) {
+ZVT_BORDER_EXPORT jint JNICALL ZVT_BORDER_NAME(registryGetIntValue)(JNIEnv* env, jclass, jstring key, jstring valueName,
+                                                                    jint defaultValue) {
   // Nothing may unwind into the JVM: text that cannot be copied for lack of
   // memory reads as a missing value.
   try {

@@ -25,9 +25,13 @@ constexpr DWORD kGetAutoHideBarEx = 0x0000000B;
 constexpr UINT kSetWindowPosFrameChanged = SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED;
 static_assert(kSetWindowPosFrameChanged == 0x37, "frame refresh flags");
 
-WNDPROC currentProcedure(HWND hwnd) { return reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hwnd, GWLP_WNDPROC)); }
+WNDPROC currentProcedure(HWND hwnd) {
+  return reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hwnd, GWLP_WNDPROC));
+}
 
-bool isOwnThread(HWND hwnd) { return GetWindowThreadProcessId(hwnd, nullptr) == GetCurrentThreadId(); }
+bool isOwnThread(HWND hwnd) {
+  return GetWindowThreadProcessId(hwnd, nullptr) == GetCurrentThreadId();
+}
 
 WNDPROC rememberedPrevious(HWND hwnd) {
   const BorderRuntime* rt = borderRuntime();
@@ -139,9 +143,13 @@ AutoHideEdges autoHideEdgesOf(HWND hwnd, const BorderRuntime& rt) {
   return autoHideEdges(report);
 }
 
-Rect rectOf(const RECT& r) { return Rect{r.left, r.top, r.right, r.bottom}; }
+Rect rectOf(const RECT& r) {
+  return Rect{r.left, r.top, r.right, r.bottom};
+}
 
-RECT winRectOf(const Rect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
+RECT winRectOf(const Rect& r) {
+  return RECT{r.left, r.top, r.right, r.bottom};
+}
 
 LRESULT onNcCalcSize(WindowBorderState& state, const BorderRuntime& rt, LPARAM lParam) {
   auto* params = reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam);
@@ -230,7 +238,9 @@ bool restorePrevious(const WindowBorderState& state) {
   return true;
 }
 
-BOOL refreshFrame(HWND hwnd) { return SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, kSetWindowPosFrameChanged); }
+BOOL refreshFrame(HWND hwnd) {
+  return SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, kSetWindowPosFrameChanged);
+}
 
 LRESULT CALLBACK borderWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   const BorderRuntime* rt = borderRuntime();
@@ -248,7 +258,8 @@ LRESULT CALLBACK borderWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
     case WM_NCHITTEST:
       return onNcHitTest(state, *rt, wParam, lParam);
     case WM_NCRBUTTONUP:
-      if (wParam == HTCAPTION || wParam == HTSYSMENU) showSystemMenu(hwnd, pointOfMessage(static_cast<uint64_t>(lParam)));
+      if (wParam == HTCAPTION || wParam == HTSYSMENU)
+        showSystemMenu(hwnd, pointOfMessage(static_cast<uint64_t>(lParam)));
       break;
     case WM_DWMCOLORIZATIONCOLORCHANGED:
       notifyColorizationChanged(state, *rt);

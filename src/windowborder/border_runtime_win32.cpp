@@ -24,7 +24,9 @@ INIT_ONCE g_setupOnce = INIT_ONCE_STATIC_INIT;
 const BorderRuntime* g_runtime = nullptr;  // written once inside the one-time set-up
 LockedWindowMap* g_windows = nullptr;      // created with it, never destroyed
 
-WindowMap<StateRef>::Handle keyOf(HWND hwnd) { return reinterpret_cast<WindowMap<StateRef>::Handle>(hwnd); }
+WindowMap<StateRef>::Handle keyOf(HWND hwnd) {
+  return reinterpret_cast<WindowMap<StateRef>::Handle>(hwnd);
+}
 
 // "This function, when the system has it": one place for the run-time
 // lookups of this module.
@@ -121,7 +123,9 @@ namespace {
 
 // The map once the set-up has published it (the check orders this read
 // after the set-up's writes, whichever thread asks).
-LockedWindowMap* windows() { return borderRuntime() != nullptr ? g_windows : nullptr; }
+LockedWindowMap* windows() {
+  return borderRuntime() != nullptr ? g_windows : nullptr;
+}
 
 }  // namespace
 

@@ -42,9 +42,13 @@ Point pointOfMessage(uint64_t lParam) {
   return p;
 }
 
-bool isOnResizeBorder(int32_t y, int32_t frameThickness, bool resizable) { return resizable && y < frameThickness; }
+bool isOnResizeBorder(int32_t y, int32_t frameThickness, bool resizable) {
+  return resizable && y < frameThickness;
+}
 
-int32_t hitTestWithoutJava(bool onResizeBorder) { return onResizeBorder ? kHitTop : kHitClient; }
+int32_t hitTestWithoutJava(bool onResizeBorder) {
+  return onResizeBorder ? kHitTop : kHitClient;
+}
 
 std::array<MenuItemRule, 6> systemMenuRules(const WindowTraits& w) {
   return {{

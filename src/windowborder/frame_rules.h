@@ -47,8 +47,8 @@ enum class ScreenEdge : uint32_t { Left = 0, Top = 1, Right = 2, Bottom = 3 };
 
 // What the shell said about auto-hide bars on the window's monitor.
 struct AppBarReport {
-  bool autoHide = false;        // the taskbar state has the auto-hide bit
-  AutoHideEdges perEdge;        // an auto-hide bar was reported on each edge
+  bool autoHide = false;          // the taskbar state has the auto-hide bit
+  AutoHideEdges perEdge;          // an auto-hide bar was reported on each edge
   bool taskbarOnMonitor = false;  // the taskbar's rectangle touches the monitor
   ScreenEdge taskbarEdge = ScreenEdge::Bottom;
 };

@@ -122,10 +122,10 @@ TEST(MessagePoint, SignedWordsOfTheLowDoubleWord) {
   } cases[] = {
       {0x00000000, 0, 0},
       {0x01F40064, 100, 500},
-      {0xFFF6FFCE, -50, -10},                 // a monitor left of and above the primary one
+      {0xFFF6FFCE, -50, -10},  // a monitor left of and above the primary one
       {0x80007FFF, 32767, -32768},
-      {0xFFFFFFFFFFF6FFCEull, -50, -10},      // a 32-bit lParam sign-extended to 64 bits
-      {0x12345678000A0014ull, 20, 10},        // upper bits are not part of the point
+      {0xFFFFFFFFFFF6FFCEull, -50, -10},  // a 32-bit lParam sign-extended to 64 bits
+      {0x12345678000A0014ull, 20, 10},    // upper bits are not part of the point
   };
   for (const Case& c : cases) {
     Point p = pointOfMessage(c.lParam);
@@ -159,8 +159,8 @@ TEST(SystemMenuRules, StatesFollowStyleAndSize) {
   };
   for (const Case& c : cases) {
     auto rules = systemMenuRules(c.traits);
-    const uint32_t order[] = {kCommandRestore, kCommandMove, kCommandSize, kCommandMinimize, kCommandMaximize,
-                              kCommandClose};
+    const uint32_t order[] = {kCommandRestore,  kCommandMove,     kCommandSize,
+                              kCommandMinimize, kCommandMaximize, kCommandClose};
     const bool want[] = {c.restore, c.move, c.size, c.minimize, c.maximize, true};
     for (int i = 0; i < 6; ++i) {
       EXPECT_EQ(order[i], rules[i].command) << c.what;

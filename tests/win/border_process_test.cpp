@@ -19,7 +19,9 @@ namespace test = zvt::test;
 const RECT kAt{100, 100, 500, 400};
 constexpr DWORD kResizable = WS_OVERLAPPEDWINDOW;
 
-WNDPROC procedureOf(HWND hwnd) { return reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hwnd, GWLP_WNDPROC)); }
+WNDPROC procedureOf(HWND hwnd) {
+  return reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hwnd, GWLP_WNDPROC));
+}
 
 int countOf(const std::vector<std::string>& lines, const std::string& part) {
   int n = 0;

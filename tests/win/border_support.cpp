@@ -76,7 +76,9 @@ Jvm& Jvm::get() {
   return *g_jvm;
 }
 
-bool Jvm::created() { return g_jvm != nullptr; }
+bool Jvm::created() {
+  return g_jvm != nullptr;
+}
 
 Jvm::Jvm() {
   wchar_t temp[MAX_PATH];
@@ -140,7 +142,9 @@ jobject Jvm::newReceiver(JNIEnv* env) {
   return receiver;
 }
 
-jclass Jvm::borderClass() { return env_->FindClass(kBorderClass); }
+jclass Jvm::borderClass() {
+  return env_->FindClass(kBorderClass);
+}
 
 jstring Jvm::string(const std::wstring& text) {
   std::vector<jchar> units(text.begin(), text.end());
@@ -151,23 +155,27 @@ void Jvm::setProperty(const std::string& name, const std::string& value) {
   jclass system = env_->FindClass("java/lang/System");
   jmethodID set =
       env_->GetStaticMethodID(system, "setProperty", "(Ljava/lang/String;Ljava/lang/String;)Ljava/lang/String;");
-  jobject previous = env_->CallStaticObjectMethod(system, set, env_->NewStringUTF(name.c_str()),
-                                                  env_->NewStringUTF(value.c_str()));
+  jobject previous =
+      env_->CallStaticObjectMethod(system, set, env_->NewStringUTF(name.c_str()), env_->NewStringUTF(value.c_str()));
   if (previous != nullptr) env_->DeleteLocalRef(previous);
   env_->DeleteLocalRef(system);
 }
 
-std::vector<std::string> Jvm::trace() const { return vm_ != nullptr ? standin::traceLines(home_) : savedTrace_; }
+std::vector<std::string> Jvm::trace() const {
+  return vm_ != nullptr ? standin::traceLines(home_) : savedTrace_;
+}
 
 std::vector<CallRecord> callbackCalls(const std::vector<std::string>& trace, size_t from, const std::string& method) {
   std::vector<CallRecord> out;
-  const std::string needle = "\"ev\":\"call\",\"class\":\"" + std::string(kWndProcClass) + "\",\"method\":\"" + method + "\"";
+  const std::string needle =
+      "\"ev\":\"call\",\"class\":\"" + std::string(kWndProcClass) + "\",\"method\":\"" + method + "\"";
   for (size_t i = from; i < trace.size(); ++i) {
     const std::string& line = trace[i];
     if (line.find(needle) == std::string::npos) continue;
     size_t at = line.find("\"args\":");
     size_t end = at == std::string::npos ? at : line.find(']', at);
-    out.push_back({method, at == std::string::npos || end == std::string::npos ? "" : line.substr(at + 7, end - at - 6)});
+    out.push_back(
+        {method, at == std::string::npos || end == std::string::npos ? "" : line.substr(at + 7, end - at - 6)});
   }
   return out;
 }
@@ -188,16 +196,22 @@ TestWindow::TestWindow(DWORD style, const RECT& at, const wchar_t* title, COLORR
                           nullptr, nullptr, GetModuleHandleW(nullptr), this);
 }
 
-TestWindow::~TestWindow() { destroy(); }
+TestWindow::~TestWindow() {
+  destroy();
+}
 
 void TestWindow::destroy() {
   if (hwnd_ != nullptr && IsWindow(hwnd_)) DestroyWindow(hwnd_);
   hwnd_ = nullptr;
 }
 
-jlong TestWindow::handle() const { return javaHandle(hwnd_); }
+jlong TestWindow::handle() const {
+  return javaHandle(hwnd_);
+}
 
-int TestWindow::count(UINT message) const { return static_cast<int>(seen(message).size()); }
+int TestWindow::count(UINT message) const {
+  return static_cast<int>(seen(message).size());
+}
 
 std::vector<Seen> TestWindow::seen(UINT message) const {
   CriticalSectionScope hold(lock_);
@@ -272,8 +286,8 @@ Insets clientInsets(HWND hwnd) {
 }
 
 std::string show(const Insets& i) {
-  return "(left " + std::to_string(i.left) + ", top " + std::to_string(i.top) + ", right " +
-         std::to_string(i.right) + ", bottom " + std::to_string(i.bottom) + ")";
+  return "(left " + std::to_string(i.left) + ", top " + std::to_string(i.top) + ", right " + std::to_string(i.right) +
+         ", bottom " + std::to_string(i.bottom) + ")";
 }
 
 void pump(DWORD ms) {

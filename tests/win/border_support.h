@@ -139,7 +139,9 @@ class WindowThread {
 };
 
 // HWND <-> the Java long the exports take.
-inline jlong javaHandle(HWND hwnd) { return static_cast<jlong>(reinterpret_cast<intptr_t>(hwnd)); }
+inline jlong javaHandle(HWND hwnd) {
+  return static_cast<jlong>(reinterpret_cast<intptr_t>(hwnd));
+}
 
 bool runningOnWine();
 

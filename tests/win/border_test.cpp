@@ -20,9 +20,13 @@ const RECT kAt{100, 100, 500, 400};
 constexpr DWORD kResizable = WS_OVERLAPPEDWINDOW;
 constexpr DWORD kFixedSize = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 
-WNDPROC procedureOf(HWND hwnd) { return reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hwnd, GWLP_WNDPROC)); }
+WNDPROC procedureOf(HWND hwnd) {
+  return reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hwnd, GWLP_WNDPROC));
+}
 
-LPARAM screenPoint(LONG x, LONG y) { return MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)); }
+LPARAM screenPoint(LONG x, LONG y) {
+  return MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y));
+}
 
 class Border : public ::testing::Test {
  protected:
@@ -292,7 +296,7 @@ TEST_F(Border, PointsLeftOfAndAboveThePrimaryMonitorAreSigned) {
   uninstall(w);
 }
 
-TEST_F(Border, WithoutJNIEnvTheTopBandIsHTTOPAndJavaIsNotCalled) {
+TEST_F(Border, WithoutJNIEnvTheTopBandIsHTTOPUntilTheThreadIsAttached) {
   WindowThread thread(false);  // a window thread the JVM does not know
   std::unique_ptr<TestWindow> w;
   thread.run([&] { w.reset(new TestWindow(kResizable, kAt)); });
@@ -310,7 +314,22 @@ TEST_F(Border, WithoutJNIEnvTheTopBandIsHTTOPAndJavaIsNotCalled) {
   EXPECT_TRUE(calls("onNcHitTest").empty());
   EXPECT_TRUE(calls("fireStateChangedLaterOnce").empty());
   EXPECT_TRUE(calls("isFullscreen").empty());
-  thread.run([&] { w.reset(); });
+  // Once the thread is attached, the next message finds its JNIEnv: a failed
+  // GetEnv is not remembered.
+  JavaVM* vm = Jvm::get().vm();
+  jint attached = JNI_ERR;
+  thread.run([&] {
+    void* threadEnv = nullptr;
+    attached = vm->AttachCurrentThread(&threadEnv, nullptr);
+  });
+  ASSERT_EQ(JNI_OK, attached);
+  Jvm::get().setProperty("standin.ncHitTest", "13");
+  EXPECT_EQ(13, hitTest(w->hwnd(), 50, 100));
+  EXPECT_EQ(1u, calls("onNcHitTest").size());
+  thread.run([&] {
+    w.reset();
+    vm->DetachCurrentThread();
+  });
 }
 
 TEST_F(Border, ExceptionFromACallbackIsClearedAndAnsweredAsWithoutJava) {
@@ -492,8 +511,8 @@ TEST_F(Border, SubclassPutInFrontLaterStaysAndTheBorderPassesThrough) {
   ASSERT_EQ(w.handle(), install(w));
   ASSERT_TRUE(updateFrame(w));
   g_chainCalls = 0;
-  g_chainNext = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrW(w.hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&chainProcedure)));
+  g_chainNext =
+      reinterpret_cast<WNDPROC>(SetWindowLongPtrW(w.hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&chainProcedure)));
   WNDPROC border = g_chainNext;
   uninstall(w);
   EXPECT_EQ(&chainProcedure, procedureOf(w.hwnd())) << "the other subclass was cut out";
@@ -518,8 +537,8 @@ TEST_F(Border, MessageOnItsWayWhenAnotherThreadUninstalledReachesThePreviousProc
   // The window is subclassed already, so the procedure the border replaces
   // is not the class's.
   g_chainCalls = 0;
-  g_chainNext = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrW(w.hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&chainProcedure)));
+  g_chainNext =
+      reinterpret_cast<WNDPROC>(SetWindowLongPtrW(w.hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&chainProcedure)));
   ASSERT_EQ(w.handle(), install(w));
   WNDPROC border = procedureOf(w.hwnd());
   WindowThread java(true);
