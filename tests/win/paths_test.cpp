@@ -6,6 +6,7 @@
 #include "base/text.h"
 #include "child.h"
 #include "config/accessors.h"
+#include "runtime/errors.h"
 #include "runtime/log.h"
 #include "runtime/path_rules.h"
 #include "runtime/paths.h"
@@ -42,7 +43,11 @@ TEST(Child_Paths, ModulePathsOpenTheSameFile) {
   EXPECT_EQ('\\', launcherDirectoryA().back());
   EXPECT_EQ(L'\\', launcherDirectoryW().back());
   EXPECT_EQ(0u, wide.find(launcherDirectoryW()));
-  EXPECT_EQ(widenBytes(launcherDirectoryA()), launcherDirectoryWidenedA());
+  EXPECT_EQ(toWide(launcherDirectoryA()), launcherDirectoryAnsiSafeW());
+  // Read back through the code page, the ANSI-safe form names the directory.
+  DWORD attributes = GetFileAttributesW(launcherDirectoryAnsiSafeW().c_str());
+  ASSERT_NE(INVALID_FILE_ATTRIBUTES, attributes);
+  EXPECT_TRUE(attributes & FILE_ATTRIBUTE_DIRECTORY);
   // The wide form keeps the real name when the narrow one had to shorten it.
   std::wstring expectLossy = test::childEnv(L"ZVT_EXPECT_LOSSY");
   toNarrow(wide, &lossy);
@@ -53,9 +58,8 @@ TEST(Child_Paths, PreferLongTurnsAShortTemporaryPathLong) {
   REQUIRE_CHILD();
   std::string expectedLong = toNarrow(test::childEnv(L"ZVT_EXPECT_LONG"));
   std::string expectedShort = toNarrow(test::childEnv(L"ZVT_EXPECT_SHORT"));
-  config::current().entries.erase(10009);
-  EXPECT_EQ(expectedShort, tempDirectoryA());
-  config::current().entries[10009] = "1";
+  EXPECT_EQ(expectedShort, tempDirectoryA());  // before the configuration says anything
+  setPreferLongTempPath(true);
   EXPECT_EQ(expectedLong, tempDirectoryA());
   // The wide form names the directory as the system gave it either way.
   EXPECT_EQ(test::childEnv(L"ZVT_EXPECT_SHORT"), tempDirectoryW(false));
@@ -72,6 +76,7 @@ bool noUsablePlace(int place, std::string& narrow, std::wstring& wide) {
 TEST(Child_Paths, NoUsableTemporaryDirectoryIsFatal) {
   REQUIRE_CHILD();
   config::current().messages[1015] = L"You must be at least Poweruser to run this program.";
+  setMessageSource(&config::getMessageText);
   overrideTempPlacesForTesting(&noUsablePlace);
   EXPECT_TRUE(tempDirectoryW(false).empty());  // the log's non-fatal form
   tempDirectoryA();                             // ends the process
@@ -144,7 +149,7 @@ TEST(PathHelpers, AbsoluteAndFullPaths) {
   std::string base = "C:\\base\\file.txt";
   EXPECT_EQ("C:\\base\\rel", makeAbsolute("rel", &base));
   EXPECT_EQ(launcherDirectoryW() + L"x", makeAbsoluteW(L"x"));
-  EXPECT_EQ(launcherDirectoryWidenedA() + L"x", makeAbsoluteW(L"x", nullptr, true));
+  EXPECT_EQ(launcherDirectoryAnsiSafeW() + L"x", makeAbsoluteW(L"x", nullptr, true));
   // Joined but not normalized; the list stops at the first empty element.
   EXPECT_EQ(dir + ".\\lib;" + dir + "..\\bin", absolutePathList(".\\lib;..\\bin"));
   EXPECT_EQ(dir + "a", absolutePathList("a;;b"));

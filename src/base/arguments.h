@@ -1,0 +1,23 @@
+// The launcher's command-line grammar: blank-separated arguments where double
+// and single quotes group and the backslash is an ordinary character. Used on
+// the process command line and on configured option and argument texts.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace zvt {
+
+using ArgumentList = std::vector<std::wstring>;
+
+// Appends the arguments found in `text` to `list`.
+void splitArguments(const std::wstring& text, ArgumentList& list);
+
+// The literal last argument that marks the service child.
+extern const wchar_t* const kRestartMarker;
+
+// The service name buffer holds 6000 units including the terminator; the
+// commands that use the name refuse a longer one (see the entry).
+constexpr size_t kServiceNameCapacity = 6000;
+
+}  // namespace zvt
