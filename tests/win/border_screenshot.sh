@@ -45,7 +45,7 @@ for _ in $(seq 600); do
   sleep 0.1
 done
 [ -s "$work/geometry.txt" ] || { cat "$work/program.log"; fail "no windows after 60 s"; }
-import -window root "$shot"
+timeout 60 import -window root "$shot" || fail "import could not take the screenshot"
 touch "$work/done"
 status=0
 wait "$pid" || status=$?
