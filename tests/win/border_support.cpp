@@ -86,13 +86,13 @@ Jvm::Jvm() {
   dir_ = std::wstring(temp) + L"zvt-border-" + decimal(GetCurrentProcessId());
   removeTree(dir_);
   home_ = dir_ + L"\\rt";
-  standin::RuntimeSpec spec;
+  standin::RuntimeSpec layout;
   std::wstring problem;
-  if (!standin::layOutRuntime(home_, spec, &problem)) {
+  if (!standin::layOutRuntime(home_, layout, &problem)) {
     error_ = "cannot lay out the stand-in runtime: " + utf16ToUtf8(problem);
     return;
   }
-  std::wstring dll = standin::runtimeBinDir(home_, spec) + L"\\client\\jvm.dll";
+  std::wstring dll = standin::runtimeBinDir(home_, layout) + L"\\client\\jvm.dll";
   library_ = LoadLibraryW(dll.c_str());
   if (library_ == nullptr) {
     error_ = "cannot load " + utf16ToUtf8(dll);
