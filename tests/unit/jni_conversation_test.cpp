@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -70,7 +72,7 @@ TEST_F(JniConversation, CreationHandsOverOptionsInOrderAsJni12IgnoringUnknownOne
   EXPECT_TRUE(record.ignoreUnrecognized);
   EXPECT_EQ((std::vector<std::string>{"-Xmx64m", "", "-Dquarn.moduleName=C:\\a b"}), record.options);
 
-  createJavaVm(&ScriptedJni::createJavaVm, {});
+  createJavaVm(&ScriptedJni::createJavaVm, std::vector<std::string>{});
   EXPECT_TRUE(jni.creates()[1].options.empty());
 }
 
@@ -79,7 +81,7 @@ TEST_F(JniConversation, CreationFailuresReachTheCaller) {
   EXPECT_EQ(JNI_ENOMEM, createJavaVm(&ScriptedJni::createJavaVm, {"-Xmx1g"}).result);
   // Success without an environment cannot be used: it is a failure.
   jni.createResult(JNI_OK, false);
-  EXPECT_EQ(JNI_ERR, createJavaVm(&ScriptedJni::createJavaVm, {}).result);
+  EXPECT_EQ(JNI_ERR, createJavaVm(&ScriptedJni::createJavaVm, std::vector<std::string>{}).result);
 }
 
 TEST_F(JniConversation, SplashGetsItsArgumentsInOrderAndReleasesTheStrings) {
@@ -310,6 +312,276 @@ TEST_F(JniConversation, ExceptionTextThatCannotBeHadIsLeftOut) {
     EXPECT_FALSE(world.exceptionPending()) << c.name;
     EXPECT_EQ(0u, world.liveLocalRefs()) << c.name;
     EXPECT_EQ(0u, world.heldCharacters()) << c.name;
+    EXPECT_EQ(std::vector<std::string>{}, world.misuse()) << c.name;
+  }
+}
+
+// --- the JVM thread's whole body ---
+
+// A helper library whose registerNatives answers as scripted and notes when
+// it ran, relative to the JNI calls around it.
+class ScriptedHelper : public HelperLibrary {
+ public:
+  enum class Mode { Succeeds, Fails, NoExport, LeavesException };
+  ScriptedHelper(ScriptedJni& jni, Mode mode, std::vector<std::string>& events)
+      : jni_(jni), mode_(mode), events_(events) {}
+  bool hasRegisterNatives() const override { return mode_ != Mode::NoExport; }
+  bool registerNatives(JNIEnv* env) override {
+    events_.push_back("registerNatives after " + std::to_string(jni_.calls().size()) + " calls");
+    EXPECT_EQ(jni_.env(), env);
+    if (mode_ == Mode::LeavesException) jni_.raise("java/lang/UnsatisfiedLinkError", L"natives");
+    return mode_ != Mode::Fails;
+  }
+
+ private:
+  ScriptedJni& jni_;
+  Mode mode_;
+  std::vector<std::string>& events_;
+};
+
+class ScriptedThreadHost : public JvmThreadHost {
+ public:
+  explicit ScriptedThreadHost(ScriptedJni& jni) : jni_(jni) {}
+  void line(const std::string& text) override { lines.push_back(text); }
+  void error(const std::string& text) override { errors.push_back(text); }
+  void jvmCreated(JavaVM* vm, JNIEnv* env) override {
+    createdVm = vm;
+    createdEnv = env;
+  }
+  std::unique_ptr<HelperLibrary> loadHelperLibrary() override {
+    ++helperLoads;
+    if (!helperLoads_) return nullptr;
+    return std::make_unique<ScriptedHelper>(jni_, helperMode, events);
+  }
+  void mainUnavailable(MainOutcome outcome) override { unavailable.push_back(outcome); }
+
+  void helper(ScriptedHelper::Mode mode) {
+    helperLoads_ = true;
+    helperMode = mode;
+  }
+
+  std::vector<std::string> lines;
+  std::vector<std::string> errors;
+  std::vector<std::string> events;
+  std::vector<MainOutcome> unavailable;
+  JavaVM* createdVm = nullptr;
+  JNIEnv* createdEnv = nullptr;
+  int helperLoads = 0;
+  ScriptedHelper::Mode helperMode = ScriptedHelper::Mode::Succeeds;
+
+ private:
+  ScriptedJni& jni_;
+  bool helperLoads_ = false;
+};
+
+class JvmThreadBody : public ::testing::Test {
+ protected:
+  JvmThreadBody() : host(jni) {
+    options = {"-Dquarn.moduleName=C:\\app\\my.exe", "-Xss2m", "-Djava.class.path=C:\\app\\a.jar"};
+    for (std::string& option : options) {
+      JavaVMOption entry{};
+      entry.optionString = &option[0];
+      entries.push_back(entry);
+    }
+    args.version = JNI_VERSION_1_2;
+    args.nOptions = static_cast<jint>(entries.size());
+    args.options = entries.data();
+    args.ignoreUnrecognized = JNI_TRUE;
+    request.create = &ScriptedJni::createJavaVm;
+    request.initArgs = &args;
+    request.modulePath = L"C:\\\u0394\u03b9\u03ba\u03cc\\my.exe";
+    request.mainParameters = {L"false", L"com.example.Main", L"", L"", L"false", L"C:\\app\\my.exe", L"a", L"b c"};
+  }
+
+  void TearDown() override {
+    EXPECT_EQ(std::vector<std::string>{}, jni.misuse());
+    EXPECT_FALSE(jni.exceptionPending());
+  }
+
+  // Where the first JNI call that begins with `prefix` stands, or -1.
+  long position(const std::string& prefix) const {
+    const std::vector<std::string>& calls = jni.calls();
+    for (size_t i = 0; i < calls.size(); ++i) {
+      if (calls[i].compare(0, prefix.size(), prefix) == 0) return static_cast<long>(i);
+    }
+    return -1;
+  }
+
+  ScriptedJni jni;
+  ScriptedThreadHost host;
+  std::vector<std::string> options;
+  std::vector<JavaVMOption> entries;
+  JavaVMInitArgs args{};
+  JvmLaunchRequest request;
+};
+
+TEST_F(JvmThreadBody, ZentroviaLaunchRunsEveryStepInOrderAndDestroysTheJvm) {
+  request.configureSplash = true;
+  request.splash.flag = true;
+  host.helper(ScriptedHelper::Mode::Succeeds);
+  EXPECT_TRUE(runJvm(request, host));
+
+  // The prepared record is what the JVM got.
+  ASSERT_EQ(1u, jni.creates().size());
+  EXPECT_EQ(options, jni.creates()[0].options);
+  EXPECT_EQ(jni.env(), host.createdEnv);
+  EXPECT_NE(nullptr, host.createdVm);
+
+  long splash = position(kSplashRun);
+  long initTrue = position("run com/zentrovia/runtime/installer/platform/win32/Common.initFromLauncher(true)");
+  long property = position("run java/lang/System.setProperty(\"quarn.moduleName\"");
+  long main = position("run com/zentrovia/runtime/launcher/WinLauncher.main(");
+  long destroy = position("DestroyJavaVM");
+  EXPECT_TRUE(0 <= splash && splash < initTrue && initTrue < property && property < main && main < destroy)
+      << splash << " " << initTrue << " " << property << " " << main << " " << destroy;
+  EXPECT_EQ(1u, jni.countOf(std::string(kSplashRun) + "true,true,"));
+  // registerNatives ran after the platform class heard of it, before the
+  // module name was set.
+  ASSERT_EQ(1u, host.events.size());
+  long registered = std::stol(host.events[0].substr(std::string("registerNatives after ").size()));
+  EXPECT_GT(registered, initTrue);
+  EXPECT_LE(registered, property);
+  EXPECT_EQ(0u, jni.countOf("run com/zentrovia/runtime/installer/platform/win32/Common.initFromLauncher(false)"));
+
+  EXPECT_EQ(request.modulePath, jni.properties().at("quarn.moduleName"));
+  EXPECT_EQ(request.mainParameters, jni.mainArguments());
+  EXPECT_EQ(std::vector<std::string>{}, host.errors);
+  EXPECT_EQ("Creating JVM", host.lines.front());
+  EXPECT_EQ((std::vector<std::string>{"main returned", "dest JVM", "launch done"}),
+            std::vector<std::string>(host.lines.end() - 3, host.lines.end()));
+  EXPECT_NE(host.lines.end(), std::find(host.lines.begin(), host.lines.end(), "load helper dll"));
+}
+
+TEST_F(JvmThreadBody, QuarnLaunchHasNoHelperNoPlatformClassAndNoSplashUnlessAsked) {
+  request.zentroviaFlavour = false;
+  host.helper(ScriptedHelper::Mode::Succeeds);
+  EXPECT_TRUE(runJvm(request, host));
+  EXPECT_EQ(0, host.helperLoads);
+  EXPECT_EQ(host.lines.end(), std::find(host.lines.begin(), host.lines.end(), "load helper dll"));
+  EXPECT_EQ(0u, jni.countOf("FindClass com/zentrovia"));
+  EXPECT_EQ(0u, jni.countOf(kSplashRun));
+  EXPECT_TRUE(jni.called("FindClass com/quarn/runtime/WinLauncher"));
+  EXPECT_EQ(request.mainParameters, jni.mainArguments());
+  EXPECT_EQ(1u, jni.countOf("DestroyJavaVM"));
+}
+
+TEST_F(JvmThreadBody, HelperLibraryOutcomes) {
+  const std::string initTrue = "run com/zentrovia/runtime/installer/platform/win32/Common.initFromLauncher(true)";
+  const std::string initFalse = "run com/zentrovia/runtime/installer/platform/win32/Common.initFromLauncher(false)";
+  struct Case {
+    const char* name;
+    bool loads;
+    ScriptedHelper::Mode mode;
+    bool hidePlatformClass;
+    std::vector<std::string> errors;
+    bool failedLine;
+    size_t registerCalls;
+    size_t initTrueCalls;
+    size_t initFalseCalls;
+  } cases[] = {
+      {"does not load", false, ScriptedHelper::Mode::Succeeds, false, {}, false, 0, 0, 0},
+      {"no export",
+       true,
+       ScriptedHelper::Mode::NoExport,
+       false,
+       {"did not find register natives in helper dll"},
+       false,
+       0,
+       0,
+       0},
+      {"registers", true, ScriptedHelper::Mode::Succeeds, false, {}, false, 1, 1, 0},
+      {"fails", true, ScriptedHelper::Mode::Fails, false, {}, true, 1, 1, 1},
+      {"no platform class",
+       true,
+       ScriptedHelper::Mode::Succeeds,
+       true,
+       {"did not find com/zentrovia/runtime/installer/platform/win32/Common"},
+       false,
+       0,
+       0,
+       0},
+      {"leaves an exception",
+       true,
+       ScriptedHelper::Mode::LeavesException,
+       false,
+       {"an exception occurred", "natives"},
+       false,
+       1,
+       1,
+       0},
+  };
+  for (const Case& c : cases) {
+    ScriptedJni world;
+    ScriptedThreadHost threadHost(world);
+    if (c.loads) threadHost.helper(c.mode);
+    if (c.hidePlatformClass) world.removeClass("com/zentrovia/runtime/installer/platform/win32/Common");
+    EXPECT_TRUE(runJvm(request, threadHost)) << c.name;
+    EXPECT_EQ(1, threadHost.helperLoads) << c.name;
+    EXPECT_EQ(c.errors, threadHost.errors) << c.name;
+    bool failedLine = std::find(threadHost.lines.begin(), threadHost.lines.end(), "registering helper dll failed") !=
+                      threadHost.lines.end();
+    EXPECT_EQ(c.failedLine, failedLine) << c.name;
+    EXPECT_EQ(c.registerCalls, threadHost.events.size()) << c.name;
+    EXPECT_EQ(c.initTrueCalls, world.countOf(initTrue)) << c.name;
+    EXPECT_EQ(c.initFalseCalls, world.countOf(initFalse)) << c.name;
+    // Whatever the helper did, main ran with nothing pending.
+    EXPECT_EQ(request.mainParameters, world.mainArguments()) << c.name;
+    EXPECT_EQ(std::vector<std::string>{}, world.misuse()) << c.name;
+  }
+}
+
+TEST_F(JvmThreadBody, AJvmThatCannotBeCreatedEndsTheThreadWithoutAnyJniCall) {
+  for (jint result : {JNI_ERR, JNI_ENOMEM, JNI_EEXIST}) {
+    ScriptedJni world;
+    ScriptedThreadHost threadHost(world);
+    threadHost.helper(ScriptedHelper::Mode::Succeeds);
+    world.createResult(result);
+    EXPECT_FALSE(runJvm(request, threadHost)) << result;
+    EXPECT_EQ(std::vector<std::string>{"could not initialize JVM"}, threadHost.errors);
+    EXPECT_EQ(nullptr, threadHost.createdEnv);
+    EXPECT_EQ(0, threadHost.helperLoads);
+    EXPECT_TRUE(world.calls().empty());
+  }
+}
+
+TEST_F(JvmThreadBody, AnExceptionFromMainFailsTheLaunchAndLeavesTheJvmAlone) {
+  jni.throwFrom("com/zentrovia/runtime/launcher/WinLauncher.main", L"java.lang.IllegalStateException: boom");
+  EXPECT_FALSE(runJvm(request, host));
+  EXPECT_EQ((std::vector<std::string>{"an exception occurred", "java.lang.IllegalStateException: boom",
+                                      "could not call main"}),
+            host.errors);
+  EXPECT_EQ(std::vector<std::wstring>{L"java.lang.IllegalStateException: boom"}, jni.described());
+  EXPECT_EQ(0u, jni.countOf("DestroyJavaVM"));
+  EXPECT_EQ(host.lines.end(), std::find(host.lines.begin(), host.lines.end(), "launch done"));
+}
+
+TEST_F(JvmThreadBody, WithoutDestroyAfterMainTheJvmStays) {
+  request.destroyAfterMain = false;
+  EXPECT_TRUE(runJvm(request, host));
+  EXPECT_EQ(0u, jni.countOf("DestroyJavaVM"));
+  EXPECT_EQ("launch done", host.lines.back());
+}
+
+TEST_F(JvmThreadBody, MainThatCannotBeCalledIsHandedToTheLauncher) {
+  struct Case {
+    const char* name;
+    void (*script)(ScriptedJni&);
+    MainOutcome outcome;
+  } cases[] = {
+      {"class", [](ScriptedJni& j) { j.removeClass("com/zentrovia/runtime/launcher/WinLauncher"); },
+       MainOutcome::ClassMissing},
+      {"method", [](ScriptedJni& j) { j.removeMethod("com/zentrovia/runtime/launcher/WinLauncher", "main"); },
+       MainOutcome::MethodMissing},
+      {"array", [](ScriptedJni& j) { j.failArrayCreation(); }, MainOutcome::ArrayFailed},
+  };
+  for (const Case& c : cases) {
+    ScriptedJni world;
+    ScriptedThreadHost threadHost(world);
+    c.script(world);
+    EXPECT_FALSE(runJvm(request, threadHost)) << c.name;
+    EXPECT_EQ(std::vector<MainOutcome>{c.outcome}, threadHost.unavailable) << c.name;
+    EXPECT_EQ(0u, world.countOf("run com/zentrovia/runtime/launcher/WinLauncher.main")) << c.name;
+    EXPECT_EQ(0u, world.countOf("DestroyJavaVM")) << c.name;
     EXPECT_EQ(std::vector<std::string>{}, world.misuse()) << c.name;
   }
 }

@@ -403,6 +403,14 @@ struct ScriptedJni::Access {
     jni.pending_ = nullptr;
   }
 
+  // Invocation interface: records the call; the JVM's own waiting for its
+  // non-daemon threads is the real JVM's business (tests/jvm).
+  static jint JNICALL DestroyJavaVM(JavaVM* vm) {
+    ScriptedJni& jni = *static_cast<ScriptedJni*>(vm->functions->reserved0);
+    enter(jni, "DestroyJavaVM", "");
+    return JNI_OK;
+  }
+
   static jclass JNICALL GetObjectClass(JNIEnv* env, jobject obj) {
     ScriptedJni& jni = of(env);
     enter(jni, "GetObjectClass", "");
@@ -434,6 +442,7 @@ ScriptedJni::ScriptedJni() : table_{}, invokeTable_{} {
   table_.GetObjectClass = &Access::GetObjectClass;
   env_.functions = &table_;
   invokeTable_.reserved0 = this;
+  invokeTable_.DestroyJavaVM = &Access::DestroyJavaVM;
   vm_.functions = &invokeTable_;
 
   const char* const kMain = "([Ljava/lang/String;)V";

@@ -41,9 +41,21 @@ void deleteLocal(JNIEnv* env, jobject ref) {
 
 }  // namespace
 
+CreatedVm createJavaVm(CreateJavaVmFn create, JavaVMInitArgs* args) {
+  CreatedVm created;
+  void* env = nullptr;
+  created.result = create(&created.vm, &env, args);
+  created.env = static_cast<JNIEnv*>(env);
+  // A broken runtime library could report success without handing out the
+  // JVM or its environment; going on would call through a null pointer.
+  if (created.result == JNI_OK && (created.vm == nullptr || created.env == nullptr)) created.result = JNI_ERR;
+  return created;
+}
+
 CreatedVm createJavaVm(CreateJavaVmFn create, const std::vector<std::string>& options) {
-  // JNI takes non-const option strings; they must outlive the JVM's reading
-  // of them, which ends when JNI_CreateJavaVM returns.
+  // JNI takes non-const option strings; these are copies that live until
+  // JNI_CreateJavaVM has returned, which is enough for JVMs that copy what
+  // they keep (the launcher itself keeps its record for the JVM's life).
   std::vector<std::string> storage(options);
   std::vector<JavaVMOption> records(storage.size());
   for (size_t i = 0; i < storage.size(); ++i) {
@@ -55,14 +67,7 @@ CreatedVm createJavaVm(CreateJavaVmFn create, const std::vector<std::string>& op
   args.nOptions = static_cast<jint>(records.size());
   args.options = records.empty() ? nullptr : records.data();
   args.ignoreUnrecognized = JNI_TRUE;
-  CreatedVm created;
-  void* env = nullptr;
-  created.result = create(&created.vm, &env, &args);
-  created.env = static_cast<JNIEnv*>(env);
-  // A broken runtime library could report success without handing out the
-  // JVM or its environment; going on would call through a null pointer.
-  if (created.result == JNI_OK && (created.vm == nullptr || created.env == nullptr)) created.result = JNI_ERR;
-  return created;
+  return createJavaVm(create, &args);
 }
 
 bool configureSplash(JNIEnv* env, const SplashConfig& config, ConversationLog& log) {
@@ -217,6 +222,66 @@ bool reportPendingException(JNIEnv* env, bool describe, ConversationLog& log) {
   deleteLocal(env, cls);
   deleteLocal(env, exception);
   return false;
+}
+
+const char* launcherClassName(bool zentroviaFlavour) {
+  return zentroviaFlavour ? kZentroviaLauncherClass : kQuarnLauncherClass;
+}
+
+namespace {
+
+void registerHelperNatives(JNIEnv* env, JvmThreadHost& host) {
+  host.line("load helper dll");
+  std::unique_ptr<HelperLibrary> helper = host.loadHelperLibrary();
+  if (!helper) return;  // no helper library: nothing to register, no error
+  if (!helper->hasRegisterNatives()) {
+    host.error("did not find register natives in helper dll");
+    return;
+  }
+  // The platform class learns first that the natives are coming; only if it
+  // could be told are they registered, and it hears again when that failed.
+  if (!callInitFromLauncher(env, true, host)) return;
+  if (!helper->registerNatives(env)) {
+    host.line("registering helper dll failed");
+    callInitFromLauncher(env, false, host);
+  }
+  // registerNatives runs native code of the application that may leave an
+  // exception behind; main must not start with one pending.
+  reportPendingException(env, false, host);
+}
+
+}  // namespace
+
+bool runJvm(const JvmLaunchRequest& request, JvmThreadHost& host) {
+  host.line("Creating JVM");
+  CreatedVm created = createJavaVm(request.create, request.initArgs);
+  if (created.result != JNI_OK) {
+    host.error("could not initialize JVM");
+    return false;
+  }
+  host.jvmCreated(created.vm, created.env);
+  host.line("JVM created");
+  JNIEnv* env = created.env;
+  if (request.configureSplash) configureSplash(env, request.splash, host);
+  if (request.zentroviaFlavour) registerHelperNatives(env, host);
+  setModuleNameProperty(env, request.modulePath, host);
+
+  MainOutcome outcome = invokeMain(env, launcherClassName(request.zentroviaFlavour), request.mainParameters, host);
+  if (outcome != MainOutcome::Returned && outcome != MainOutcome::ExceptionEscaped) {
+    host.mainUnavailable(outcome);
+    return false;
+  }
+  if (outcome == MainOutcome::ExceptionEscaped) {
+    host.error("could not call main");
+    return false;
+  }
+  if (request.destroyAfterMain) {
+    host.line("dest JVM");
+    // Returns once the application's non-daemon threads have ended.
+    created.vm->DestroyJavaVM();
+  }
+  host.line("launch done");
+  return true;
 }
 
 }  // namespace zvt::jni

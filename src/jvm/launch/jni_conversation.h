@@ -8,6 +8,7 @@
 
 #include <jni.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -30,8 +31,12 @@ struct CreatedVm {
   JNIEnv* env = nullptr;
 };
 
-// JNI 1.2 record, options in the given order, unrecognised options ignored.
-// A zero result that hands out no JVM or no environment counts as JNI_ERR.
+// Creates the JVM from a prepared JNI initialisation record, which must
+// outlive the JVM. A zero result that hands out no JVM or no environment
+// counts as JNI_ERR.
+CreatedVm createJavaVm(CreateJavaVmFn create, JavaVMInitArgs* args);
+// The same with a JNI 1.2 record made here: options in the given order,
+// unrecognised options ignored.
 CreatedVm createJavaVm(CreateJavaVmFn create, const std::vector<std::string>& options);
 
 // One text and two numbers; the splash call takes four such groups.
@@ -77,5 +82,55 @@ MainOutcome invokeMain(JNIEnv* env, const std::string& launcherClass, const std:
 // True when no exception is pending. Otherwise logs it, lets the JVM print
 // it when `describe` is set, clears it and logs its toString() text.
 bool reportPendingException(JNIEnv* env, bool describe, ConversationLog& log);
+
+// The runtime helper library of the zentrovia flavour, once loaded. It stays
+// loaded for the life of the process: the natives it registers live in it.
+class HelperLibrary {
+ public:
+  virtual ~HelperLibrary() = default;
+  // Whether it exports registerNatives.
+  virtual bool hasRegisterNatives() const = 0;
+  // Calls registerNatives with the JVM thread's environment, the library's
+  // own module and the launcher's error-log function; false when it reports
+  // failure.
+  virtual bool registerNatives(JNIEnv* env) = 0;
+};
+
+// What the JVM thread needs from the launcher around it.
+class JvmThreadHost : public ConversationLog {
+ public:
+  // The JVM and the JVM thread's environment, once created.
+  virtual void jvmCreated(JavaVM* vm, JNIEnv* env) = 0;
+  // Loads the helper library (logging what it loaded); null when it does
+  // not load.
+  virtual std::unique_ptr<HelperLibrary> loadHelperLibrary() = 0;
+  // Main cannot be called (ClassMissing, MethodMissing, ArrayFailed or
+  // StringFailed). The launcher ends the process here; if this returns,
+  // the thread's body returns false.
+  virtual void mainUnavailable(MainOutcome outcome) = 0;
+};
+
+// Everything the JVM thread is handed.
+struct JvmLaunchRequest {
+  CreateJavaVmFn create = nullptr;
+  JavaVMInitArgs* initArgs = nullptr;  // outlives the JVM
+  bool zentroviaFlavour = true;
+  bool configureSplash = false;  // key 108
+  SplashConfig splash;
+  std::wstring modulePath;  // the executable's exact Unicode path
+  std::vector<std::wstring> mainParameters;
+  bool destroyAfterMain = true;
+};
+
+// The launcher class whose main starts the application.
+const char* launcherClassName(bool zentroviaFlavour);
+
+// The JVM thread's body: creates the JVM, configures the splash screen,
+// registers the helper library's natives (zentrovia flavour), publishes the
+// module name, calls main and, when asked, destroys the JVM once main has
+// returned. True when main returned without an exception; a JVM that could
+// not be created or an exception that escaped main give false and leave the
+// JVM as it is.
+bool runJvm(const JvmLaunchRequest& request, JvmThreadHost& host);
 
 }  // namespace zvt::jni
