@@ -1,6 +1,7 @@
-// The JNI conversation against the real OpenJDK JVM and the real
-// zvtruntime.jar: class and method names and descriptors are checked by a
-// JVM, not by ourselves.
+// The JVM thread as the launcher runs it (system properties, the stack from
+// "-Xss", main's parameters from configuration values, runJvm) against the
+// real OpenJDK JVM and the real zvtruntime.jar: class and method names and
+// descriptors are checked by a JVM, not by ourselves.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -15,13 +16,18 @@
 namespace {
 
 using zvt::test::RunOptions;
-using zvt::test::RunResult;
 using zvt::test::runProgram;
+using zvt::test::RunResult;
 
-const char* const kLaunchers[] = {"com/zentrovia/runtime/launcher/WinLauncher",
-                                  "com.quarn.runtime.WinLauncher"};
+const char* const kQuarn = "probe:quarn";
+const char* const kModuleNameUtf8 =
+    "C:\\Program Files\\\xce\x94\xce\xb9\xce\xba\xcf\x8c Z\xc3\xbcrich \xe6\x96\x87\\app.exe";
 
-class RuntimeClasses : public ::testing::Test {
+bool has(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+class JvmThread : public ::testing::Test {
  protected:
   void SetUp() override {
     char pattern[] = "/tmp/zvt-jvm-test-XXXXXX";
@@ -36,23 +42,18 @@ class RuntimeClasses : public ::testing::Test {
     return std::string("-Djava.class.path=") + (withRuntime ? ZVT_RUNTIME_JAR ":" : "") + ZVT_TEST_APPS_JAR;
   }
 
-  // Runs the probe: launcher class, VM options, then main's parameters.
-  RunResult probe(const std::string& launcher, std::vector<std::string> options,
-                  const std::vector<std::string>& params, const RunOptions& run = RunOptions()) {
-    std::vector<std::string> argv = {ZVT_JVM_PROBE, ZVT_LIBJVM, launcher};
+  // Runs the probe: probe flags and VM options, then the program arguments.
+  RunResult probe(std::vector<std::string> options, const std::vector<std::string>& arguments,
+                  const RunOptions& run = RunOptions()) {
+    std::vector<std::string> argv = {ZVT_JVM_PROBE, ZVT_LIBJVM};
     options.push_back("-Dzvt.test.out=" + path("out.txt"));
     options.push_back("-Dzvt.test.marker=" + path("marker.txt"));
     argv.insert(argv.end(), options.begin(), options.end());
     argv.push_back("--");
-    argv.insert(argv.end(), params.begin(), params.end());
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
     RunResult result = runProgram(argv, run);
     EXPECT_FALSE(result.timedOut) << result.out << result.err;
     return result;
-  }
-
-  static std::vector<std::string> launcherParams(const std::string& mainClass, const std::string& errLog = "",
-                                                 const std::string& outLog = "", bool fresh = false) {
-    return {"false", mainClass, errLog, outLog, fresh ? "true" : "false"};
   }
 
   std::string read(const std::string& name) const {
@@ -69,95 +70,157 @@ class RuntimeClasses : public ::testing::Test {
   std::string dir_;
 };
 
-TEST_F(RuntimeClasses, BothLauncherClassesStartTheApplicationWithItsArguments) {
-  for (const char* launcher : kLaunchers) {
-    SCOPED_TRACE(launcher);
-    std::vector<std::string> params = {"true", "zvt.testapp.RecordingApp", "", "", "false",
-                                       "MyService", "-x", "two words", "\xc3\xa4\xe6\x96\x87"};
-    RunResult r = probe(launcher, {classPath(), "-XXunknownOptionIsIgnored"}, params);
+TEST_F(JvmThread, TheWholeSequenceRunsTheApplicationWithItsParametersAndProperties) {
+  for (bool zentrovia : {true, false}) {
+    SCOPED_TRACE(zentrovia ? "zentrovia" : "quarn");
+    std::vector<std::string> options = {"probe:main=zvt.testapp.RecordingApp",
+                                        "probe:kind=1",
+                                        "probe:splash",
+                                        "probe:helper=registers",
+                                        "probe:app-args=-x 'two words'",
+                                        classPath(),
+                                        "-XXunknownOptionIsIgnored"};
+    if (!zentrovia) options.push_back(kQuarn);
+    RunResult r = probe(options, {"MyService", "\xc3\xa4\xe6\x96\x87", "last"});
     ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
-    EXPECT_NE(r.out.find("create 0\n"), std::string::npos);
-    EXPECT_NE(r.out.find("main returned\n"), std::string::npos) << r.out;
+    EXPECT_TRUE(has(r.out, "created\n"));
+    EXPECT_TRUE(has(r.out, "LOG: main returned\nLOG: dest JVM\nLOG: launch done\n")) << r.out;
+    EXPECT_TRUE(has(r.out, "result 1\n"));
     std::string out = read("out.txt");
-    // The first program argument is the launcher's, not the application's.
-    EXPECT_NE(out.find("arg=-x\narg=two words\narg=\xc3\xa4\xe6\x96\x87\nwindowed=true\n"), std::string::npos) << out;
-    EXPECT_EQ(out.find("arg=MyService"), std::string::npos);
-    EXPECT_NE(out.find("first=MyService\n"), std::string::npos);
-    // The exact Unicode path replaces whatever the option list said.
-    EXPECT_NE(out.find("moduleName=C:\\Program Files\\Z\xc3\xbcrich \xe6\x96\x87\\app.exe\n"), std::string::npos) << out;
-    EXPECT_NE(out.find("splash=true,true|Loading,10,20|255,255,255,30,40|v1.0,50,60|0,0,0,70,80\n"),
-              std::string::npos) << out;
-    EXPECT_NE(out.find("platform=1,true\n"), std::string::npos);
+    // The first program argument is the launcher's, not the application's;
+    // the configured arguments come before the further program arguments.
+    EXPECT_TRUE(has(out, "arg=-x\narg=two words\narg=\xc3\xa4\xe6\x96\x87\narg=last\nwindowed=true\n")) << out;
+    EXPECT_TRUE(has(out, "first=MyService\n"));
+    // The exact Unicode path replaced the ANSI-safe form of the option list.
+    EXPECT_TRUE(has(r.out, "property -Dquarn.moduleName=C:\\PROGRA~1\\ZRICH~1\\app.exe\n"));
+    EXPECT_TRUE(has(out, std::string("moduleName=") + kModuleNameUtf8 + "\n")) << out;
+    EXPECT_TRUE(has(out, "command=C:\\PROGRA~1\\ZRICH~1\\app.exe\n")) << out;
+    EXPECT_TRUE(has(out, "splash=true,true|Loading,10,20|255,255,255,30,40|v1.0,50,60|0,0,0,70,80\n")) << out;
+    EXPECT_TRUE(has(out, "semaphore=Local\\probe0\n"));
+    if (zentrovia) {
+      EXPECT_TRUE(has(out, "platform=1,true\n")) << out;
+      EXPECT_TRUE(has(out, "isZentrovia=true\n"));
+      EXPECT_TRUE(has(out, "helper=registered by the helper\n")) << out;
+    } else {
+      // No helper library and no platform class in the quarn flavour.
+      EXPECT_FALSE(has(r.out, "helper "));
+      EXPECT_TRUE(has(out, "platform=0,false\n")) << out;
+      EXPECT_TRUE(has(out, "isZentrovia=null\n"));
+      EXPECT_TRUE(has(out, "helper=unlinked\n")) << out;
+    }
+    EXPECT_TRUE(has(out, "isService=null\n"));
   }
 }
 
-TEST_F(RuntimeClasses, LogFilesAppendOrStartFreshAndSpecialNamesAreLeftAlone) {
+TEST_F(JvmThread, TheJvmThreadGetsTheLastValidXssAsItsStack) {
+  RunResult r = probe({"probe:main=zvt.testapp.RecordingApp", classPath(), "-Xss1m", "-Xss2m"}, {"svc"});
+  ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
+  EXPECT_TRUE(has(r.out, "stack 2097152\n")) << r.out;
+
+  // The launcher passes on sizes it ignores for the thread; the JVM refuses
+  // them and the launch fails as a JVM that cannot be created.
+  r = probe({"probe:main=zvt.testapp.RecordingApp", classPath(), "-Xss2m", "-Xss1x"}, {"svc"});
+  EXPECT_EQ(r.exitCode, 1) << r.out << r.err;
+  EXPECT_TRUE(has(r.out, "stack 2097152\nLOG: Creating JVM\nERR: could not initialize JVM\nresult 0\n")) << r.out;
+  EXPECT_FALSE(has(r.out, "created\n"));
+  EXPECT_TRUE(has(r.err, "Invalid thread stack size: -Xss1x")) << r.err;
+}
+
+TEST_F(JvmThread, TheHelperLibraryFailingOrMissingItsExportTellsThePlatformClass) {
+  RunResult r = probe({"probe:main=zvt.testapp.RecordingApp", "probe:helper=fails", classPath()}, {"svc"});
+  ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
+  EXPECT_TRUE(has(r.out, "registerNatives\nLOG: registering helper dll failed\n")) << r.out;
+  EXPECT_TRUE(has(read("out.txt"), "platform=2,false\nhelper=unlinked\n")) << read("out.txt");
+
+  r = probe({"probe:main=zvt.testapp.RecordingApp", "probe:helper=noexport", classPath()}, {"svc"});
+  ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
+  EXPECT_TRUE(has(r.out, "ERR: did not find register natives in helper dll\n"));
+  EXPECT_FALSE(has(r.out, "registerNatives\n"));
+  EXPECT_TRUE(has(read("out.txt"), "platform=0,false\n"));
+}
+
+TEST_F(JvmThread, LogFilesAppendOrStartFreshAndSpecialNamesAreLeftAlone) {
   write("err.log", "old-err\n");
   write("out.log", "old-out\n");
-  RunResult r = probe(kLaunchers[1], {classPath()},
-                      launcherParams("zvt.testapp.RecordingApp", path("err.log"), path("out.log")));
+  RunResult r = probe({kQuarn, "probe:main=zvt.testapp.RecordingApp", "probe:err=" + path("err.log"),
+                       "probe:out=" + path("out.log"), classPath()},
+                      {"svc"});
   ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
   EXPECT_EQ(read("err.log"), "old-err\nstderr-line\n");
   EXPECT_EQ(read("out.log"), "old-out\nstdout-line\n");
-  EXPECT_EQ(r.err.find("stderr-line"), std::string::npos);
+  EXPECT_FALSE(has(r.err, "stderr-line"));
 
-  r = probe(kLaunchers[0], {classPath()},
-            launcherParams("zvt.testapp.RecordingApp", path("err.log"), path("out.log"), true));
+  r = probe({"probe:main=zvt.testapp.RecordingApp", "probe:err=" + path("err.log"), "probe:out=" + path("out.log"),
+             "probe:fresh", classPath()},
+            {"svc"});
   ASSERT_EQ(r.exitCode, 0);
   EXPECT_EQ(read("err.log"), "stderr-line\n");
   EXPECT_EQ(read("out.log"), "stdout-line\n");
-  EXPECT_NE(read("out.txt").find("freshLogs=true"), std::string::npos);
+  EXPECT_TRUE(has(read("out.txt"), "freshLogs=true"));
 
-  // An unexpanded "$" name is no file: the streams stay where they were.
-  r = probe(kLaunchers[0], {classPath()}, launcherParams("zvt.testapp.RecordingApp", "$ERRLOG", "$OUTLOG"));
+  // A variable that is not set stays "$..." and is no file: the streams
+  // stay where they were.
+  r = probe({"probe:main=zvt.testapp.RecordingApp", "probe:err=${ZVT_UNSET_VARIABLE}/e.log", "probe:out=$OUTLOG",
+             classPath()},
+            {"svc"});
   ASSERT_EQ(r.exitCode, 0);
-  EXPECT_NE(r.err.find("stderr-line"), std::string::npos);
-  EXPECT_NE(r.out.find("stdout-line"), std::string::npos);
-  EXPECT_NE(access("$ERRLOG", F_OK), 0);
+  EXPECT_TRUE(has(r.err, "stderr-line"));
+  EXPECT_TRUE(has(r.out, "stdout-line"));
 
-  r = probe(kLaunchers[0], {classPath(), "-Dzentrovia.noRedir=true"},
-            launcherParams("zvt.testapp.RecordingApp", path("err2.log"), path("out2.log")));
+  r = probe({"probe:main=zvt.testapp.RecordingApp", "probe:err=" + path("err2.log"), "probe:out=" + path("out2.log"),
+             classPath(), "-Dzentrovia.noRedir=true"},
+            {"svc"});
   ASSERT_EQ(r.exitCode, 0);
-  EXPECT_NE(r.err.find("stderr-line"), std::string::npos);
+  EXPECT_TRUE(has(r.err, "stderr-line"));
   EXPECT_NE(access(path("err2.log").c_str(), F_OK), 0);
 }
 
-TEST_F(RuntimeClasses, ModuleModeLoadsTheClassFromItsNamedModule) {
-  RunResult r = probe(kLaunchers[0],
-                      {classPath(), std::string("--module-path=") + ZVT_TEST_MODULE_JAR,
-                       "--add-modules=zvt.testmodule"},
-                      {"false", "/zvt.testmodule/zvt.testmodule.ModuleMain", "", "", "false", "svc", "a", "b"});
+TEST_F(JvmThread, ModuleModeLoadsTheClassFromItsNamedModule) {
+  RunResult r = probe({"probe:main=zvt.testmodule/zvt.testmodule.ModuleMain", "probe:module-mode", classPath(),
+                       std::string("--module-path=") + ZVT_TEST_MODULE_JAR, "--add-modules=zvt.testmodule"},
+                      {"svc", "a", "b"});
   ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
   EXPECT_EQ(read("out.txt"), "module=zvt.testmodule\nargs=a,b\n");
 }
 
-TEST_F(RuntimeClasses, AnEscapingExceptionIsReportedThroughToString) {
-  RunResult r = probe(kLaunchers[1], {classPath()},
-                      {"false", "zvt.testapp.ThrowingApp", "", "", "false", "svc", "went", "wrong"});
-  ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
-  EXPECT_NE(r.out.find("ERR: an exception occurred\nERR: java.lang.IllegalStateException: boom: went wrong\n"),
-            std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("main exception\n"), std::string::npos);
-  // ExceptionDescribe printed the stack trace on standard error.
-  EXPECT_NE(r.err.find("at zvt.testapp.ThrowingApp.main"), std::string::npos) << r.err;
+TEST_F(JvmThread, AnEscapingExceptionFailsTheLaunchWithItsTextAndStackTrace) {
+  RunResult r = probe({kQuarn, "probe:main=zvt.testapp.ThrowingApp", classPath()}, {"svc", "went", "wrong"});
+  EXPECT_EQ(r.exitCode, 1) << r.out << r.err;
+  EXPECT_TRUE(has(r.out,
+                  "ERR: an exception occurred\nERR: java.lang.IllegalStateException: boom: went wrong\n"
+                  "ERR: could not call main\nresult 0\n"))
+      << r.out;
+  // ExceptionDescribe printed the stack trace on standard error; the JVM
+  // was not destroyed.
+  EXPECT_TRUE(has(r.err, "at zvt.testapp.ThrowingApp.main")) << r.err;
+  EXPECT_FALSE(has(r.out, "dest JVM"));
 
   // Too few launcher parameters is a failure of main, reported the same way.
-  r = probe(kLaunchers[0], {classPath()}, {"false", "zvt.testapp.RecordingApp"});
-  EXPECT_NE(r.out.find("ERR: java.lang.IllegalArgumentException"), std::string::npos) << r.out;
+  r = probe({classPath(), "probe:params-as-given"}, {"false", "zvt.testapp.RecordingApp"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_TRUE(has(r.out, "ERR: java.lang.IllegalArgumentException")) << r.out;
 }
 
-TEST_F(RuntimeClasses, MissingRuntimeClassesAreLoggedAndMainIsFatal) {
-  RunResult r = probe(kLaunchers[0], {classPath(false)}, launcherParams("zvt.testapp.RecordingApp"));
+TEST_F(JvmThread, MissingRuntimeClassesAreLoggedAndAMissingLauncherClassIsFatal) {
+  RunResult r = probe(
+      {"probe:main=zvt.testapp.RecordingApp", "probe:splash", "probe:helper=registers", classPath(false)}, {"svc"});
   EXPECT_EQ(r.exitCode, 3);
-  EXPECT_NE(r.out.find("ERR: could not find main class for splash properties\nsplash 0\n"), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("ERR: did not find com/zentrovia/runtime/installer/platform/win32/Common\nplatform 0\n"),
-            std::string::npos);
+  EXPECT_TRUE(has(r.out, "ERR: could not find main class for splash properties\n")) << r.out;
+  EXPECT_TRUE(has(r.out, "ERR: did not find com/zentrovia/runtime/installer/platform/win32/Common\n"));
+  EXPECT_FALSE(has(r.out, "registerNatives\n"));
   // The module name still gets set: the lookups before it left nothing pending.
-  EXPECT_NE(r.out.find("moduleName 1\n"), std::string::npos);
-  EXPECT_NE(r.out.find("ERR: could not find main class\nmain classMissing\n"), std::string::npos);
+  EXPECT_TRUE(has(r.out, std::string("LOG: setting quarn.moduleName to ") + kModuleNameUtf8 + "\n"));
+  EXPECT_TRUE(has(r.out, "ERR: could not find main class\nunavailable 2\n")) << r.out;
 }
 
-TEST_F(RuntimeClasses, ServiceStopsOnTheLineZeroOrTheEndOfInput) {
+TEST_F(JvmThread, SystemExitEndsTheProcessWithItsCode) {
+  RunResult r = probe({"probe:main=zvt.testapp.ExitingApp", classPath()}, {"svc", "7"});
+  EXPECT_EQ(r.exitCode, 7) << r.out << r.err;
+  EXPECT_FALSE(has(r.out, "result "));
+  EXPECT_EQ(read("marker.txt"), "hook");
+}
+
+TEST_F(JvmThread, ServiceStopsOnTheLineZeroOrTheEndOfInput) {
   RunOptions lineZero;
   lineZero.input = "0\n";
   lineZero.sendAfter = "blocking";
@@ -170,35 +233,47 @@ TEST_F(RuntimeClasses, ServiceStopsOnTheLineZeroOrTheEndOfInput) {
   otherLine.input = "1\n";
   otherLine.timeoutMs = 4000;
 
+  // The service flag reaches the Java side only as the launcher's
+  // "quarn.isService" system property.
   for (const RunOptions* run : {&lineZero, &endOfInput}) {
     unlink(path("marker.txt").c_str());
-    RunResult r = probe(kLaunchers[0], {classPath(), "-Dquarn.isService=true"},
-                        launcherParams("zvt.testapp.BlockingApp"), *run);
+    RunResult r = probe({"probe:main=zvt.testapp.BlockingApp", "probe:service", classPath()}, {"svc"}, *run);
     EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+    EXPECT_TRUE(has(r.out, "property -Dquarn.isService=true\n"));
     EXPECT_EQ(read("marker.txt"), "hook") << "shutdown hooks did not run";
   }
   // Any other line leaves the service running (until the test's time limit).
-  RunResult r = runProgram({ZVT_JVM_PROBE, ZVT_LIBJVM, kLaunchers[0], classPath(), "-Dquarn.isService=true",
-                            "-Dzvt.test.marker=" + path("m2"), "--", "false", "zvt.testapp.BlockingApp", "", "", "false"},
+  RunResult r = runProgram({ZVT_JVM_PROBE, ZVT_LIBJVM, "probe:main=zvt.testapp.BlockingApp", "probe:service",
+                            classPath(), "-Dzvt.test.marker=" + path("m2"), "--", "svc"},
                            otherLine);
   EXPECT_TRUE(r.timedOut);
   // Outside service mode nothing watches standard input.
-  r = runProgram({ZVT_JVM_PROBE, ZVT_LIBJVM, kLaunchers[0], classPath(), "-Dzvt.test.marker=" + path("m3"), "--",
-                  "false", "zvt.testapp.BlockingApp", "", "", "false"},
-                 [&] { RunOptions o = lineZero; o.timeoutMs = 4000; return o; }());
+  RunOptions notWatched = lineZero;
+  notWatched.timeoutMs = 4000;
+  r = runProgram({ZVT_JVM_PROBE, ZVT_LIBJVM, "probe:main=zvt.testapp.BlockingApp", classPath(),
+                  "-Dzvt.test.marker=" + path("m3"), "--", "svc"},
+                 notWatched);
   EXPECT_TRUE(r.timedOut);
 }
 
-TEST_F(RuntimeClasses, DestroyJavaVmWaitsForNonDaemonThreads) {
-  RunResult r = probe(kLaunchers[1], {classPath()},
-                      {"false", "zvt.testapp.NonDaemonApp", "", "", "false", "svc", "1500"});
+TEST_F(JvmThread, DestroyJavaVmWaitsForNonDaemonThreads) {
+  RunResult r = probe({kQuarn, "probe:main=zvt.testapp.NonDaemonApp", classPath()}, {"svc", "1500"});
   ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
-  long long afterMs = -1;
-  size_t at = r.out.find("destroy 0 afterMs ");
+  long long waited = -1;
+  size_t at = r.out.find("destroyWaitedMs ");
   ASSERT_NE(at, std::string::npos) << r.out;
-  std::sscanf(r.out.c_str() + at, "destroy 0 afterMs %lld", &afterMs);
-  EXPECT_GE(afterMs, 1000);
+  std::sscanf(r.out.c_str() + at, "destroyWaitedMs %lld", &waited);
+  // The worker sleeps 1500 ms after main returned; DestroyJavaVM outlived it.
+  EXPECT_GE(waited, 1000);
   EXPECT_EQ(read("marker.txt"), "done");
+
+  // Without destroying, the probe returns as soon as main has: the worker
+  // is cut off with the process.
+  unlink(path("marker.txt").c_str());
+  r = probe({kQuarn, "probe:main=zvt.testapp.NonDaemonApp", "probe:keep-jvm", classPath()}, {"svc", "3000"});
+  ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
+  EXPECT_FALSE(has(r.out, "dest JVM"));
+  EXPECT_NE(access(path("marker.txt").c_str(), F_OK), 0);
 }
 
 }  // namespace

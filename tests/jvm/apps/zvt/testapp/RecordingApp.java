@@ -21,9 +21,14 @@ public final class RecordingApp {
         lines.add("windowed=" + System.getProperty("quarn.windowed"));
         lines.add("first=" + System.getProperty("quarn.firstArgument"));
         lines.add("moduleName=" + System.getProperty("quarn.moduleName"));
+        lines.add("command=" + System.getProperty("sun.java.command"));
+        lines.add("semaphore=" + System.getProperty("quarn.semaphoreName"));
+        lines.add("isZentrovia=" + System.getProperty("quarn.isZentrovia"));
+        lines.add("isService=" + System.getProperty("quarn.isService"));
         SplashConfig splash = WinLauncher.getSplashConfig();
         lines.add("splash=" + splash);
         lines.add("platform=" + Common.getInitCalls() + "," + Common.isNativesFromLauncher());
+        lines.add("helper=" + HelperNatives.describe());
         lines.add("freshLogs=" + LaunchSupport.current().isFreshLogs());
         lines.add("loader=" + RecordingApp.class.getModule().isNamed());
         System.out.println("stdout-line");
