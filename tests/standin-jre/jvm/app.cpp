@@ -17,8 +17,8 @@ DWORD WINAPI nonDaemonBody(LPVOID param) {
 }
 
 void startNonDaemonThread(long ms) {
-  HANDLE thread = CreateThread(nullptr, 0, nonDaemonBody,
-                               reinterpret_cast<LPVOID>(static_cast<uintptr_t>(ms)), 0, nullptr);
+  HANDLE thread =
+      CreateThread(nullptr, 0, nonDaemonBody, reinterpret_cast<LPVOID>(static_cast<uintptr_t>(ms)), 0, nullptr);
   if (thread == nullptr) fatal("cannot start the simulated non-daemon thread");
   Lock lock;
   // DestroyJavaVM waits for and closes these handles.
@@ -56,10 +56,60 @@ void waitForStopLine() {
   trace(JsonLine("stdinStop").text("reason", "eof"));
 }
 
+LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+struct WindowRequest {
+  bool minimized;
+  HANDLE shown;  // set once the window is on the screen
+};
+
+// A top-level window as a user interface's toolkit thread keeps one: its
+// own thread with a message loop, alive until the process ends, so other
+// processes can restore it and bring it to the front.
+DWORD WINAPI windowThread(LPVOID param) {
+  WindowRequest request = *static_cast<WindowRequest*>(param);
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = windowProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"StandinApplicationWindow";
+  RegisterClassW(&wc);
+  std::wstring title = widen(property("standin.windowTitle", "stand-in application"));
+  HWND hwnd = CreateWindowExW(0, wc.lpszClassName, title.c_str(), WS_OVERLAPPEDWINDOW, 100, 100, 320, 200, nullptr,
+                              nullptr, wc.hInstance, nullptr);
+  if (hwnd == nullptr) fatal("cannot create the stand-in application window");
+  ShowWindow(hwnd, request.minimized ? SW_SHOWMINNOACTIVE : SW_SHOWNORMAL);
+  trace(JsonLine("window")
+            .number("hwnd", static_cast<int64_t>(reinterpret_cast<uintptr_t>(hwnd)))
+            .flag("minimized", IsIconic(hwnd) != FALSE));
+  SetEvent(request.shown);
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  return 0;
+}
+
+void openWindow(const std::string& how) {
+  if (how != "normal" && how != "minimized") fatal("unknown standin.window value: " + how);
+  WindowRequest request{how == "minimized", CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+  HANDLE thread = CreateThread(nullptr, 0, windowThread, &request, 0, nullptr);
+  if (thread == nullptr || request.shown == nullptr) fatal("cannot start the stand-in window thread");
+  // Main goes on once the window is shown, as after a toolkit's first
+  // frame; the thread is a daemon, left running.
+  if (WaitForSingleObject(request.shown, 10000) != WAIT_OBJECT_0) fatal("the stand-in window did not appear");
+  CloseHandle(thread);
+  CloseHandle(request.shown);
+}
+
 }  // namespace
 
 jvalue launcherMain(Env& env, Object*, const std::vector<jvalue>&) {
   if (property("standin.callBorderExports") == "true") exerciseBorderExports(env);
+  std::string window = property("standin.window");
+  if (!window.empty()) openWindow(window);
   long nonDaemonMs = propertyInt("standin.nonDaemonMs", 0);
   if (nonDaemonMs > 0) startNonDaemonThread(nonDaemonMs);
   long sleepMs = propertyInt("standin.sleepMs", 0);

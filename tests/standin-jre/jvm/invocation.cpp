@@ -34,11 +34,25 @@ bool supportedVersion(jint version) {
 // Options this JVM understands; anything else is "unrecognized" and fails
 // creation unless the caller set ignoreUnrecognized.
 bool recognised(const std::string& option) {
-  static const char* const kPrefixes[] = {
-      "-D", "-X", "-verbose", "-ea", "-da", "-esa", "-dsa", "-enableassertions",
-      "-disableassertions", "-javaagent:", "-agentlib:", "-agentpath:", "--add-",
-      "--module-path", "--upgrade-module-path", "--patch-module", "--limit-modules",
-      "--enable-native-access", "--illegal-access"};
+  static const char* const kPrefixes[] = {"-D",
+                                          "-X",
+                                          "-verbose",
+                                          "-ea",
+                                          "-da",
+                                          "-esa",
+                                          "-dsa",
+                                          "-enableassertions",
+                                          "-disableassertions",
+                                          "-javaagent:",
+                                          "-agentlib:",
+                                          "-agentpath:",
+                                          "--add-",
+                                          "--module-path",
+                                          "--upgrade-module-path",
+                                          "--patch-module",
+                                          "--limit-modules",
+                                          "--enable-native-access",
+                                          "--illegal-access"};
   for (const char* prefix : kPrefixes) {
     if (option.rfind(prefix, 0) == 0) return true;
   }
@@ -67,6 +81,22 @@ void setProperties(const std::vector<std::string>& options) {
   }
   state().hiddenClasses = splitList(property("standin.hideClass"));
   state().hiddenMethods = splitList(property("standin.hideMethod"));
+}
+
+// The stack reservation of the calling thread: from the start of the region
+// the stack was reserved in up to its top. (Wine reserves at least 1 MiB for
+// every thread, whatever was asked for.)
+int64_t stackReservation() {
+  MEMORY_BASIC_INFORMATION info{};
+  VirtualQuery(&info, &info, sizeof info);  // an address on this very stack
+  // mingw's NtCurrentTeb reads the segment register through a zero-sized
+  // array, which GCC's bounds check takes for an overrun.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Warray-bounds"
+  auto* tib = reinterpret_cast<NT_TIB*>(NtCurrentTeb());
+#pragma GCC diagnostic pop
+  return static_cast<int64_t>(reinterpret_cast<uintptr_t>(tib->StackBase) -
+                              reinterpret_cast<uintptr_t>(info.AllocationBase));
 }
 
 std::string hex(jint value) {
@@ -122,7 +152,9 @@ jint attach(void** penv, void* args, bool daemon) {
   return JNI_OK;
 }
 
-jint JNICALL AttachCurrentThread(JavaVM*, void** penv, void* args) { return attach(penv, args, false); }
+jint JNICALL AttachCurrentThread(JavaVM*, void** penv, void* args) {
+  return attach(penv, args, false);
+}
 
 jint JNICALL AttachCurrentThreadAsDaemon(JavaVM*, void** penv, void* args) {
   return attach(penv, args, true);
@@ -180,7 +212,8 @@ jint create(JavaVM** pvm, void** penv, void* vargs) {
   trace(JsonLine("create")
             .text("version", hex(args->version))
             .flag("ignoreUnrecognized", args->ignoreUnrecognized != JNI_FALSE)
-            .texts("options", options));
+            .texts("options", options)
+            .number("stackReserve", stackReservation()));
   if (args->version == JNI_VERSION_1_1 || !supportedVersion(args->version)) return JNI_EVERSION;
   if (state().destroyed) return JNI_ERR;  // a JVM cannot be created twice in one process
   if (state().created) return JNI_EEXIST;

@@ -89,6 +89,11 @@ bool layOutRuntime(const std::wstring& home, const RuntimeSpec& layout, std::wst
   return true;
 }
 
+bool layOutHelperLibrary(const std::wstring& installDir, std::wstring* error) {
+  Copier c{standinBinaryDir(), error};
+  return c.copy(L"zvtinst.dll", installDir + L"\\.zentrovia\\zvtinst.dll");
+}
+
 std::vector<std::string> traceLines(const std::wstring& home) {
   std::string bytes = readFileBytes(standinDir(home) + L"\\trace.jsonl");
   std::vector<std::string> lines;

@@ -38,6 +38,11 @@ std::wstring standinBinaryDir();
 // Creates `home` and its contents. Returns false with a reason in `error`.
 bool layOutRuntime(const std::wstring& home, const RuntimeSpec& layout, std::wstring* error);
 
+// Copies the stand-in of the runtime's native helper library to
+// <installDir>\.zentrovia\zvtinst.dll, where the launcher of the zentrovia
+// flavour loads it from.
+bool layOutHelperLibrary(const std::wstring& installDir, std::wstring* error);
+
 // The directory holding java.exe and the VM directories.
 std::wstring runtimeBinDir(const std::wstring& home, const RuntimeSpec& layout);
 

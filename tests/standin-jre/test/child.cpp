@@ -3,7 +3,9 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -203,6 +205,58 @@ int misuse(Child& c) {
   return 0;
 }
 
+// The helper library as the launcher calls it: its registerNatives with the
+// JVM thread's environment, its own module and an error-log function.
+std::wstring g_errorLogText;
+
+void captureErrorLog(const wchar_t* format, ...) {
+  wchar_t buffer[1024];
+  va_list args;
+  va_start(args, format);
+  _vsnwprintf(buffer, 1023, format, args);
+  va_end(args);
+  buffer[1023] = 0;
+  g_errorLogText += buffer;
+}
+
+int helper(Child& c) {
+  const char* path = std::getenv("STANDIN_HELPER");
+  HMODULE module = path ? LoadLibraryA(path) : nullptr;
+  using RegisterNatives = unsigned char (*)(JNIEnv*, HMODULE, void (*)(const wchar_t*, ...));
+  auto registerNatives =
+      module ? reinterpret_cast<RegisterNatives>(reinterpret_cast<void*>(GetProcAddress(module, "registerNatives")))
+             : nullptr;
+  if (registerNatives == nullptr) {
+    std::printf("no registerNatives %lu\n", GetLastError());
+    return 6;
+  }
+  std::printf("registered %d\n", registerNatives(c.vm.env, module, &captureErrorLog));
+  std::printf("errorLog %s\n", zvt::utf16ToUtf8(g_errorLogText).c_str());
+  std::printf("pending %d\n", c.vm.env->ExceptionCheck());
+  std::printf("destroy %d\n", static_cast<int>(c.vm.vm->DestroyJavaVM()));
+  return 0;
+}
+
+// JNI_CreateJavaVM on a thread whose stack is a reservation of the size
+// given by STANDIN_STACK, as the launcher's JVM thread is.
+DWORD WINAPI createOnThread(LPVOID param) {
+  auto* c = static_cast<Child*>(param);
+  c->vm = createJavaVm(c->create, c->options);
+  std::printf("create %d\n", static_cast<int>(c->vm.result));
+  if (c->vm.result == JNI_OK) std::printf("destroy %d\n", static_cast<int>(c->vm.vm->DestroyJavaVM()));
+  return 0;
+}
+
+int threadStack(Child& c) {
+  const char* size = std::getenv("STANDIN_STACK");
+  SIZE_T reserve = size ? std::strtoul(size, nullptr, 10) : 0;
+  HANDLE thread = CreateThread(nullptr, reserve, createOnThread, &c, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+  if (thread == nullptr) return 7;
+  WaitForSingleObject(thread, 30000);
+  CloseHandle(thread);
+  return 0;
+}
+
 int strictOptions(Child& c) {
   JavaVMOption option{const_cast<char*>("-Xunknown-but-x"), nullptr};
   JavaVMOption unknown{const_cast<char*>("--no-such-option"), nullptr};
@@ -250,10 +304,12 @@ int runChild(int argc, char** argv) {
   c.create = reinterpret_cast<CreateJavaVmFn>(reinterpret_cast<void*>(GetProcAddress(jvm, "JNI_CreateJavaVM")));
   if (c.create == nullptr) return 5;
   if (c.scenario == "strictOptions") return strictOptions(c);
+  if (c.scenario == "threadStack") return threadStack(c);
   c.vm = createJavaVm(c.create, c.options);
   std::printf("create %d\n", static_cast<int>(c.vm.result));
   if (c.vm.result != JNI_OK) return 2;
   if (c.scenario == "contract") return contract(c);
   if (c.scenario == "semantics") return semantics(c);
+  if (c.scenario == "helper") return helper(c);
   return misuse(c);
 }

@@ -420,6 +420,64 @@ TEST_F(Standin, BorderExportsOfTheHostExecutableAreDriven) {
   EXPECT_EQ(countOf({r.out}, "fake uninstall"), 1);
 }
 
+TEST_F(Standin, TheCreatingThreadsStackReservationIsRecorded) {
+  layOut(RuntimeSpec());
+  SetEnvironmentVariableW(L"STANDIN_STACK", L"3145728");
+  RunResult r = child("threadStack", {});
+  SetEnvironmentVariableW(L"STANDIN_STACK", nullptr);
+  ASSERT_EQ(r.exitCode, 0u) << r.out << r.err;
+  EXPECT_TRUE(contains(r.out, "create 0\ndestroy 0\n")) << r.out;
+  EXPECT_EQ(countOf(trace(), "\"stackReserve\":3145728,"), 1) << trace()[1];
+}
+
+TEST_F(Standin, TheHelperLibraryUsesTheEnvironmentModuleAndErrorLogItIsGiven) {
+  layOut(RuntimeSpec());
+  std::wstring error;
+  ASSERT_TRUE(standin::layOutHelperLibrary(dir_ + L"\\inst", &error)) << standin::utf8(error);
+  std::wstring helperPath = dir_ + L"\\inst\\.zentrovia\\zvtinst.dll";
+  ASSERT_TRUE(standin::fileExists(helperPath));
+  SetEnvironmentVariableW(L"STANDIN_HELPER", helperPath.c_str());
+  RunResult ok = child("helper", {});
+  RunResult failing = child("helper", {"-Dstandin.helper=fail"});
+  SetEnvironmentVariableW(L"STANDIN_HELPER", nullptr);
+  ASSERT_EQ(ok.exitCode, 0u) << ok.out << ok.err;
+  EXPECT_TRUE(contains(ok.out, "registered 1\nerrorLog stand-in zvtinst: registerNatives mode ok, module own, 42\n"
+                               "pending 0\n"))
+      << ok.out;
+  ASSERT_EQ(failing.exitCode, 0u) << failing.out << failing.err;
+  EXPECT_TRUE(contains(failing.out, "registered 0\nerrorLog stand-in zvtinst: registerNatives mode fail, module own"))
+      << failing.out;
+  std::vector<std::string> t = trace();
+  EXPECT_EQ(countOf(t, "\"ev\":\"registerNatives\",\"mode\":\"ok\",\"ownModule\":true,\"errorLog\":true"), 1);
+  EXPECT_EQ(countOf(t, "\"ev\":\"registerNatives\",\"mode\":\"fail\",\"ownModule\":true"), 1);
+  // It read its mode through the JVM, on the thread whose environment it got.
+  EXPECT_EQ(countOf(t, "\"method\":\"getProperty\",\"sig\":\"(Ljava/lang/String;)Ljava/lang/String;\","
+                       "\"args\":[\"standin.helper\"]"),
+            2);
+}
+
+TEST_F(Standin, ApplicationWindowIsShownOnAThreadOfItsOwn) {
+  layOut(RuntimeSpec());
+  RunResult r = child("contract", {"-Dstandin.window=minimized", "-Dstandin.windowTitle=Stand-in window"}, kParams);
+  ASSERT_EQ(r.exitCode, 0u) << r.out << r.err;
+  std::vector<std::string> t = trace();
+  EXPECT_EQ(countOf(t, "\"ev\":\"window\""), 1);
+  EXPECT_EQ(countOf(t, "\"minimized\":true"), 1);
+  int window = -1, mainEnd = -1;
+  for (int i = 0; i < static_cast<int>(t.size()); ++i) {
+    if (contains(t[i], "\"ev\":\"window\"")) window = i;
+    if (contains(t[i], "\"ev\":\"mainEnd\"")) mainEnd = i;
+  }
+  EXPECT_TRUE(window >= 0 && window < mainEnd);
+  // The window's own thread pumps its messages; DestroyJavaVM does not wait
+  // for it (a toolkit thread is a daemon).
+  EXPECT_TRUE(contains(r.out, "main returned\ndestroy 0")) << r.out;
+
+  r = child("contract", {"-Dstandin.window=normal"}, kParams);
+  EXPECT_EQ(r.exitCode, 0u);
+  EXPECT_EQ(countOf(trace(), "\"minimized\":false"), 1);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
