@@ -51,6 +51,20 @@ constexpr uint32_t kBringToFront = 10008;
 constexpr uint32_t kPreferLongTempPath = 10009;
 constexpr uint32_t kReducePath = 10010;
 constexpr uint32_t kIgnoreJavaOptionsVariables = 10012;
+// The splash lines handed to initAwtSplashConfig: a text and two values,
+// then a colour ("r,g,b") and two values, for each of two lines.
+constexpr uint32_t kSplashLine1TextValue1 = 10109;
+constexpr uint32_t kSplashLine1TextValue2 = 10110;
+constexpr uint32_t kSplashLine1Text = 10111;
+constexpr uint32_t kSplashLine1ColourValue1 = 10113;
+constexpr uint32_t kSplashLine1Colour = 10114;
+constexpr uint32_t kSplashLine1ColourValue2 = 10115;
+constexpr uint32_t kSplashLine2TextValue1 = 10116;
+constexpr uint32_t kSplashLine2TextValue2 = 10117;
+constexpr uint32_t kSplashLine2Text = 10118;
+constexpr uint32_t kSplashLine2ColourValue1 = 10120;
+constexpr uint32_t kSplashLine2Colour = 10121;
+constexpr uint32_t kSplashLine2ColourValue2 = 10122;
 constexpr uint32_t kVersionOptionLineCount = 10200;
 constexpr uint32_t kVersionOptionLinesFirst = 10201;  // condition 10201 + 2i, options 10202 + 2i
 

@@ -1,0 +1,24 @@
+// The JVM launch in the running launcher: the launcher's system properties,
+// the VM options, the JVM thread, and the JVM it creates.
+#pragma once
+
+#include <jni.h>
+
+#include "base/arguments.h"
+
+namespace zvt {
+
+// Builds the system properties and the VM options, starts the JVM thread
+// with the stack reservation of the last valid "-Xss" and waits for it
+// without time-out (the JVM runs on this thread when no thread can be
+// started). True when main ran and returned without an exception. Ends the
+// process itself when the launcher class or its main is missing. Needs the
+// JVM library loaded (processState().jvm.createJavaVM).
+bool launchProgram(const ArgumentList& arguments, bool destroyAfterMain);
+
+// The JVM and the JVM thread's environment, set by the JVM thread once the
+// JVM exists; null before.
+JavaVM* launchedJavaVm();
+JNIEnv* jvmThreadEnv();
+
+}  // namespace zvt
