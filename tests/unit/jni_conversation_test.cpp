@@ -213,6 +213,7 @@ TEST_F(JniConversation, MainGetsEveryParameterInOrder) {
             log.lines);
   EXPECT_TRUE(log.errors.empty());
   EXPECT_TRUE(jni.described().empty());
+  EXPECT_EQ(0u, jni.liveLocalRefs());
 }
 
 TEST_F(JniConversation, MainWithoutParametersGetsAnEmptyArray) {
@@ -269,6 +270,7 @@ TEST_F(JniConversation, ExceptionEscapingMainIsDescribedAndReported) {
   EXPECT_EQ((std::vector<std::string>{"an exception occurred", "java.lang.IllegalStateException: bad \xC3\xA4"}),
             log.errors);
   EXPECT_EQ("main returned", log.lines.back());
+  EXPECT_EQ(0u, jni.liveLocalRefs());
 }
 
 TEST_F(JniConversation, NoPendingExceptionReportsNothing) {

@@ -194,7 +194,13 @@ MainOutcome invokeMain(JNIEnv* env, const std::string& launcherClass, const std:
   log.line("calling main");
   env->CallStaticVoidMethod(cls, main, array);
   log.line("main returned");
-  return reportPendingException(env, true, log) ? MainOutcome::Returned : MainOutcome::ExceptionEscaped;
+  bool returned = reportPendingException(env, true, log);
+  // The JVM thread lives on (DestroyJavaVM runs on it): what it holds would
+  // stay referenced until the JVM goes.
+  deleteLocal(env, array);
+  deleteLocal(env, stringClass);
+  deleteLocal(env, cls);
+  return returned ? MainOutcome::Returned : MainOutcome::ExceptionEscaped;
 }
 
 bool reportPendingException(JNIEnv* env, bool describe, ConversationLog& log) {
