@@ -25,4 +25,14 @@ void trace(const JsonLine& line) {
   appendToFile(standinDir(g_home) + L"\\trace.jsonl", text);
 }
 
+int64_t performanceMicroseconds() {
+  LARGE_INTEGER count, frequency;
+  QueryPerformanceCounter(&count);
+  QueryPerformanceFrequency(&frequency);
+  // Whole seconds and the rest apart, so the product cannot overflow.
+  int64_t seconds = count.QuadPart / frequency.QuadPart;
+  int64_t rest = count.QuadPart % frequency.QuadPart;
+  return seconds * 1000000 + rest * 1000000 / frequency.QuadPart;
+}
+
 }  // namespace standin

@@ -4,6 +4,7 @@
 // trace up to its last record.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "json_line.h"
@@ -13,5 +14,9 @@ namespace standin {
 void setTraceHome(const std::wstring& home);
 const std::wstring& traceHome();
 void trace(const JsonLine& line);
+
+// The performance counter in microseconds: one clock for every process of
+// the machine (and of one Wine session), unlike GetTickCount's coarse steps.
+int64_t performanceMicroseconds();
 
 }  // namespace standin
