@@ -557,13 +557,6 @@ TEST_F(JvmThreadBody, AnExceptionFromMainFailsTheLaunchAndLeavesTheJvmAlone) {
   EXPECT_EQ(host.lines.end(), std::find(host.lines.begin(), host.lines.end(), "launch done"));
 }
 
-TEST_F(JvmThreadBody, WithoutDestroyAfterMainTheJvmStays) {
-  request.destroyAfterMain = false;
-  EXPECT_TRUE(runJvm(request, host));
-  EXPECT_EQ(0u, jni.countOf("DestroyJavaVM"));
-  EXPECT_EQ("launch done", host.lines.back());
-}
-
 TEST_F(JvmThreadBody, MainThatCannotBeCalledIsHandedToTheLauncher) {
   struct Case {
     const char* name;
