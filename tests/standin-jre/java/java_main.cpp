@@ -37,6 +37,7 @@ bool hasHandle(DWORD which) {
 
 void traceProbe() {
   JsonLine line("probe");
+  line.number("pid", static_cast<int64_t>(GetCurrentProcessId()));
   line.text("cmd", utf8(commandTail()));
   for (const wchar_t* name : {L"_JAVA_OPTIONS", L"JAVA_TOOL_OPTIONS", L"JDK_JAVA_OPTIONS"}) {
     wchar_t value[4096];
