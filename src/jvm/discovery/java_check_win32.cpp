@@ -43,6 +43,8 @@ bool checkJavaExe(std::string& javaExe, std::string& version, const VersionBound
   return checker.checkJavaExe(javaExe, version, bounds, prerelease, cache);
 }
 
-bool addNonWorkingJava(const std::string& javaExe) { return nonWorkingList().add(javaExe); }
+bool addNonWorkingJava(const std::string& javaExe) {
+  return nonWorkingList().add(javaExe);
+}
 
 }  // namespace zvt

@@ -7,11 +7,11 @@
 #include "base/handle.h"
 #include "base/process_win32.h"
 #include "base/win32.h"
-#include "runtime/message_ids.h"
 #include "jvm/discovery/packed_jre.h"
 #include "runtime/console.h"
 #include "runtime/errors.h"
 #include "runtime/log.h"
+#include "runtime/message_ids.h"
 #include "runtime/paths.h"
 
 namespace zvt {

@@ -11,9 +11,13 @@ namespace zvt {
 
 namespace {
 
-HKEY rootOf(Hive hive) { return hive == Hive::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE; }
+HKEY rootOf(Hive hive) {
+  return hive == Hive::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+}
 
-REGSAM readAccess(RegistryView view) { return KEY_READ | (view == RegistryView::Wow64_32 ? KEY_WOW64_32KEY : 0); }
+REGSAM readAccess(RegistryView view) {
+  return KEY_READ | (view == RegistryView::Wow64_32 ? KEY_WOW64_32KEY : 0);
+}
 
 // Key paths and names go through the ANSI functions, as narrow texts
 // everywhere else in the search do.
@@ -78,9 +82,8 @@ bool previousInstallationSource(Hive hive, const VersionBounds& bounds, std::str
 }
 
 bool sharedJvmSource(const VersionBounds& bounds, std::string& javaExe, std::string& version) {
-  return runSource(bounds, javaExe, version, [](RegistrySources& sources, JvmCandidateFound& found) {
-    return sources.sharedJvmSource(found);
-  });
+  return runSource(bounds, javaExe, version,
+                   [](RegistrySources& sources, JvmCandidateFound& found) { return sources.sharedJvmSource(found); });
 }
 
 bool registeredJvmSource(const VersionBounds& bounds, std::string& javaExe, std::string& version) {

@@ -22,8 +22,7 @@ bool readVersionCache(const std::string& javaExe, uint64_t lastWriteTime, std::s
     entry.timeBytes.assign(time.bytes.begin(), time.bytes.end());
   }
   // The version buffer keeps room for its terminator.
-  const std::optional<std::string> cached =
-      registry::readStringA(key.get(), kVersionValue, kShortBufferCapacity - 1);
+  const std::optional<std::string> cached = registry::readStringA(key.get(), kVersionValue, kShortBufferCapacity - 1);
   if (cached) {
     entry.versionRead = true;
     entry.versionBytes = *cached;
@@ -36,8 +35,8 @@ void writeVersionCache(const std::string& javaExe, uint64_t lastWriteTime, const
   if (!key) return;
   const std::string time = fileTimeBytes(lastWriteTime);
   registry::setBinary(key.get(), toWide(kLastWriteTimeValue), std::vector<uint8_t>(time.begin(), time.end()));
-  // Stored without its terminator, as every launcher sharing the cache
-  // writes it.
+  // The length without the terminator, as every launcher sharing the cache
+  // passes it; the system stores the terminator that follows the text.
   const std::wstring text = toWide(version);
   registry::setRaw(key.get(), toWide(kVersionValue), REG_SZ, text.data(), text.size() * sizeof(wchar_t));
 }

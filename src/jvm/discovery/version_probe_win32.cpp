@@ -73,8 +73,8 @@ std::wstring probeProgram(const std::string& javaExe) {
 // The first bytes of the probe's standard error: only the first line's
 // first 99 characters matter.
 std::string readProbeOutput(const std::wstring& path, bool& opened) {
-  UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
   opened = file.valid();
   if (!opened) return std::string();
   std::string bytes(kVersionLineLimit + 1, '\0');

@@ -3,6 +3,7 @@
 #include "base/handle.h"
 #include "base/log_sink.h"
 #include "base/registry_win32.h"
+#include "base/text.h"
 #include "config/accessors.h"
 #include "jvm/discovery/version_cache_rules.h"
 #include "runtime/paths.h"
@@ -16,7 +17,9 @@ std::vector<std::wstring>& captured() {
   return lines;
 }
 
-void capture(bool isError, const std::wstring& text) { captured().push_back((isError ? L"ERROR: " : L"") + text); }
+void capture(bool isError, const std::wstring& text) {
+  captured().push_back((isError ? L"ERROR: " : L"") + text);
+}
 
 }  // namespace
 
@@ -43,7 +46,9 @@ LogLines::LogLines() {
   captured().clear();
   setLogWriter(&capture);
 }
-LogLines::~LogLines() { setLogWriter(nullptr); }
+LogLines::~LogLines() {
+  setLogWriter(nullptr);
+}
 
 bool LogLines::contains(const std::wstring& line) const {
   for (const auto& l : captured())
@@ -58,9 +63,13 @@ std::vector<std::wstring> LogLines::startingWith(const std::wstring& prefix) con
   return lines;
 }
 
-void LogLines::clear() { captured().clear(); }
+void LogLines::clear() {
+  captured().clear();
+}
 
-std::string narrow(const std::wstring& path) { return toNarrow(path); }
+std::string narrow(const std::wstring& path) {
+  return toNarrow(path);
+}
 
 std::string lowerNarrow(const std::wstring& path) {
   std::wstring lower = path;
@@ -79,7 +88,9 @@ standin::RuntimeSpec runtimeReporting(const std::string& version) {
   return layout;
 }
 
-std::wstring javaExeOf(const std::wstring& home) { return home + L"\\bin\\java.exe"; }
+std::wstring javaExeOf(const std::wstring& home) {
+  return home + L"\\bin\\java.exe";
+}
 
 CacheEntry readCacheEntry(const std::string& canonicalJavaExe) {
   CacheEntry entry;
@@ -93,6 +104,15 @@ CacheEntry readCacheEntry(const std::string& canonicalJavaExe) {
   entry.versionType = version.type;
   entry.version = version.bytes;
   return entry;
+}
+
+std::wstring storedText(const std::vector<uint8_t>& bytes) {
+  if (bytes.size() % 2 != 0) return L"<malformed>";
+  std::wstring text;
+  for (size_t i = 0; i < bytes.size(); i += 2) text.push_back(static_cast<wchar_t>(bytes[i] | (bytes[i + 1] << 8)));
+  if (!text.empty() && text.back() == L'\0') text.pop_back();
+  if (text.find(L'\0') != std::wstring::npos) return L"<malformed>";
+  return text;
 }
 
 void writeCacheEntry(const std::string& canonicalJavaExe, const std::vector<uint8_t>& time,
@@ -134,6 +154,24 @@ std::vector<std::string> traceRecords(const std::wstring& home, const std::strin
   for (const std::string& line : standin::traceLines(home))
     if (line.find(event) != std::string::npos) records.push_back(line);
   return records;
+}
+
+}  // namespace zvt::test
+
+namespace zvt::test {
+
+FixedRegistryKey::FixedRegistryKey(HKEY root, const std::wstring& path, REGSAM view)
+    : root_(root), path_(path), view_(view) {
+  registry::deleteTree(root_, path_, view_);
+}
+
+FixedRegistryKey::~FixedRegistryKey() {
+  if (!path_.empty()) registry::deleteTree(root_, path_, view_);
+}
+
+FixedRegistryKey::FixedRegistryKey(FixedRegistryKey&& other) noexcept
+    : root_(other.root_), path_(std::move(other.path_)), view_(other.view_) {
+  other.path_.clear();
 }
 
 }  // namespace zvt::test

@@ -60,6 +60,11 @@ struct CacheEntry {
   std::vector<uint8_t> version;  // as stored (UTF-16 bytes)
 };
 CacheEntry readCacheEntry(const std::string& canonicalJavaExe);
+// The text of stored REG_SZ bytes: the units up to one optional terminator
+// (which the system adds itself when the writer's text is followed by a
+// NUL). Anything else after the text, an odd size or a second terminator,
+// comes back visibly as "<malformed>".
+std::wstring storedText(const std::vector<uint8_t>& bytes);
 // Writes an entry with exactly these bytes.
 void writeCacheEntry(const std::string& canonicalJavaExe, const std::vector<uint8_t>& time,
                      const std::wstring& version);
@@ -71,5 +76,24 @@ std::vector<uint8_t> timeBytes(uint64_t time);
 
 // Records of the stand-in whose name contains `event` ("\"ev\":\"probe\"").
 std::vector<std::string> traceRecords(const std::wstring& home, const std::string& event);
+
+}  // namespace zvt::test
+
+namespace zvt::test {
+
+// A fixed registry key removed before and after a test, in one view.
+class FixedRegistryKey {
+ public:
+  FixedRegistryKey(HKEY root, const std::wstring& path, REGSAM view = 0);
+  ~FixedRegistryKey();
+  FixedRegistryKey(FixedRegistryKey&& other) noexcept;
+  FixedRegistryKey(const FixedRegistryKey&) = delete;
+  FixedRegistryKey& operator=(const FixedRegistryKey&) = delete;
+
+ private:
+  HKEY root_;
+  std::wstring path_;
+  REGSAM view_;
+};
 
 }  // namespace zvt::test

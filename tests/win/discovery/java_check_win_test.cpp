@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/text.h"
+#include "child.h"
 #include "config/keys.h"
 #include "discovery_fixture.h"
 #include "jvm/discovery/java_check_win32.h"
@@ -63,11 +64,7 @@ TEST_F(JavaCheckWin, ColdCheckProbesOnceWarmCheckNeverTouchedCheckAgain) {
   EXPECT_EQ(static_cast<DWORD>(REG_BINARY), entry.timeType);
   EXPECT_EQ(test::timeBytes(test::lastWriteTime(exe)), entry.time);
   EXPECT_EQ(static_cast<DWORD>(REG_SZ), entry.versionType);
-  const std::wstring stored = L"11.0.2";
-  EXPECT_EQ(std::vector<uint8_t>(reinterpret_cast<const uint8_t*>(stored.data()),
-                                 reinterpret_cast<const uint8_t*>(stored.data() + stored.size())),
-            entry.version)
-      << "stored without a terminator";
+  EXPECT_EQ(L"11.0.2", test::storedText(entry.version));
 
   log_.clear();
   ASSERT_TRUE(check(exe, version));
@@ -105,7 +102,7 @@ TEST_F(JavaCheckWin, DamagedOrStaleCacheEntriesAreMisses) {
     // Rewritten from the probe.
     test::CacheEntry entry = test::readCacheEntry(canonical);
     EXPECT_EQ(right, entry.time);
-    EXPECT_EQ(12u, entry.version.size());
+    EXPECT_EQ(L"11.0.2", test::storedText(entry.version));
   }
   // A real old version is a hit, even one the runtime would not report now.
   test::writeCacheEntry(canonical, right, L"1.6.0_45");
@@ -124,10 +121,7 @@ TEST_F(JavaCheckWin, FailingProbeLeavesTheMarkerAndIsProbedAgain) {
   EXPECT_TRUE(log_.contains(L"couldn't get version"));
   test::CacheEntry entry = test::readCacheEntry(test::lowerNarrow(exe));
   ASSERT_TRUE(entry.exists);
-  const std::wstring marker = L"1.0.0";
-  EXPECT_EQ(std::vector<uint8_t>(reinterpret_cast<const uint8_t*>(marker.data()),
-                                 reinterpret_cast<const uint8_t*>(marker.data() + marker.size())),
-            entry.version);
+  EXPECT_EQ(L"1.0.0", test::storedText(entry.version));
   EXPECT_FALSE(check(exe, version));
   EXPECT_EQ(2, standin::probeCount(home));
 }
@@ -264,8 +258,9 @@ TEST_F(JavaCheckWin, JdkRequiredAcceptsOnlyAHomeWithToolsJar) {
 
 TEST_F(JavaCheckWin, WildcardsInAPathNameNoFile) {
   const std::wstring home = runtime(L"jre", test::runtimeReporting("11.0.2"));
-  for (const std::wstring& pattern : {sandbox_.path() + L"\\j*\\bin\\java.exe", sandbox_.path() + L"\\jr?\\bin\\java.exe",
-                                      sandbox_.path() + L"\\jre\\bin\\java.e*"}) {
+  for (const std::wstring& pattern :
+       {sandbox_.path() + L"\\j*\\bin\\java.exe", sandbox_.path() + L"\\jr?\\bin\\java.exe",
+        sandbox_.path() + L"\\jre\\bin\\java.e*"}) {
     std::string version;
     EXPECT_FALSE(check(pattern, version)) << utf16ToUtf8(pattern);
     EXPECT_FALSE(test::readCacheEntry(test::lowerNarrow(pattern)).exists);

@@ -35,7 +35,10 @@ TEST(Child_Packed, Unpack) {
   for (const std::wstring& line : lines) fprintf(stderr, "LOG: %s\n", utf16ToUtf8(line).c_str());
 }
 
-int count(const std::string& text, const std::string& part) {
+// Counts `part` with line ends taken as "\n": the C runtime's text mode
+// writes "\r\n" for them.
+int count(std::string text, const std::string& part) {
+  for (size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at)) text.erase(at, 1);
   int n = 0;
   for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
   return n;
@@ -96,8 +99,8 @@ TEST_F(PackedJreWin, TwoPackedJarsAreUnpackedOneAfterTheOtherAnnouncedOnce) {
   // The exact command line: -r, then both paths quoted.
   std::string log;
   ASSERT_TRUE(test::readFileBytes(jre + L"\\standin\\unpack.log", log));
-  EXPECT_EQ(0u, log.find("-r \"" + utf16ToUtf8(jre) + "\\lib\\rt.jar.pack\" \"" + utf16ToUtf8(jre) +
-                         "\\lib\\rt.jar\"\n"))
+  EXPECT_EQ(0u,
+            log.find("-r \"" + utf16ToUtf8(jre) + "\\lib\\rt.jar.pack\" \"" + utf16ToUtf8(jre) + "\\lib\\rt.jar\"\n"))
       << log;
 }
 
