@@ -92,7 +92,7 @@ bool RegistrySources::previousInstallationView(Hive hive, RegistryView view, Jvm
   const std::string& id = settings_.applicationId;
   logText(L"checking app id " + w(id) + L" (" + decimal(viewFlag(view)) + L", " + hiveForLog(hive) + L")");
   if (id.empty()) return false;
-  const RegistryValue value = registry_.readValue(hive, view, kInstallationsKey, id, kRegistryTextCapacity);
+  const RegistryValue value = registry_.readValue(hive, view, kInstallationsKey, id, kBufferCapacity);
   if (value.openError != 0) {
     logText(L"could not open installation node " + decimal(value.openError));
     return false;
@@ -187,7 +187,7 @@ bool RegistrySources::vendorRegistrySource(JvmCandidateFound& found) {
 std::string RegistrySources::loosePassingVersion(const std::string& key, bool read) {
   if (!read) return std::string();
   const RegistryValue value =
-      registry_.readValue(Hive::LocalMachine, RegistryView::Default, key, "CurrentVersion", kCurrentVersionCapacity);
+      registry_.readValue(Hive::LocalMachine, RegistryView::Default, key, "CurrentVersion", kRegistryVersionCapacity);
   if (value.openError != 0 || !value.read) return std::string();
   return versionInRange(value.data, bounds_, BoundMode::Loose) ? value.data : std::string();
 }
@@ -202,8 +202,8 @@ bool RegistrySources::vendorCurrentVersion(const std::string& jdkKey, const std:
   // Neither key names a version in range: there is no version subkey to
   // read a home from (the key itself has none).
   if (version.empty()) return false;
-  const RegistryValue home = registry_.readValue(Hive::LocalMachine, RegistryView::Default, key + "\\" + version,
-                                                 "JavaHome", kRegistryTextCapacity);
+  const RegistryValue home =
+      registry_.readValue(Hive::LocalMachine, RegistryView::Default, key + "\\" + version, "JavaHome", kBufferCapacity);
   if (home.openError != 0 || !home.read || home.data.empty()) return false;
   return tryHome(home.data, Prerelease::Refuse, found, nullptr);
 }
@@ -216,8 +216,8 @@ bool RegistrySources::vendorVersionSubkeys(const std::string& key, JvmCandidateF
               names.end());
   sortSubkeyNames(names);
   for (auto it = names.rbegin(); it != names.rend(); ++it) {
-    const RegistryValue home = registry_.readValue(Hive::LocalMachine, RegistryView::Default, key + "\\" + *it,
-                                                   "JavaHome", kRegistryTextCapacity);
+    const RegistryValue home =
+        registry_.readValue(Hive::LocalMachine, RegistryView::Default, key + "\\" + *it, "JavaHome", kBufferCapacity);
     if (home.openError != 0 || !home.read || home.data.empty()) continue;
     if (tryHome(home.data, Prerelease::Refuse, found, nullptr)) return true;
   }

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "base/capacity.h"
 #include "jvm/discovery/java_check.h"
 #include "jvm/discovery/version_rules.h"
 
@@ -31,11 +32,6 @@ extern const char kVendorOldJreKey[];
 // Entries of the shared and located lists whose path holds this form a group
 // of their own.
 extern const char kStoreRuntimeMarker[];
-
-// Capacities of what is read: names and most values, and a vendor key's
-// "CurrentVersion".
-constexpr size_t kRegistryTextCapacity = 6000;
-constexpr size_t kCurrentVersionCapacity = 100;
 
 struct RegistryValue {
   long openError = 0;  // non-zero: the key did not open (the system's code)

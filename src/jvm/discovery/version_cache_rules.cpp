@@ -24,7 +24,7 @@ std::string fileTimeBytes(uint64_t fileTime) {
 
 bool cacheEntryHit(const CacheEntryData& entry, uint64_t lastWriteTime, std::string& version) {
   if (!entry.timeRead || entry.timeBytes != fileTimeBytes(lastWriteTime)) return false;
-  if (!entry.versionRead || entry.versionBytes.size() >= kVersionCapacity) return false;
+  if (!entry.versionRead || entry.versionBytes.size() >= kShortBufferCapacity) return false;
   version = entry.versionBytes.substr(0, entry.versionBytes.find('\0'));
   return version != "1.7." && version != "1.6." && version != "1.5.";
 }

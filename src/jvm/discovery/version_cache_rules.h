@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <string>
 
+#include "base/capacity.h"
+
 namespace zvt {
 
 // Under HKEY_CURRENT_USER.
@@ -19,10 +21,6 @@ extern const char kVersionValue[];        // REG_SZ, stored without its terminat
 // Written for an executable whose "-version" run failed. Never a hit, so
 // the next check runs the executable again.
 extern const char kProbeFailedVersion[];
-
-// Versions read back into buffers of this size; a longer cached version is
-// a miss.
-constexpr size_t kVersionCapacity = 2000;
 
 // The root followed by the canonical path with every backslash made a
 // forward slash, so the whole path is one key name.
@@ -41,8 +39,9 @@ struct CacheEntryData {
 };
 
 // Whether the entry is a hit for an executable with this last-write time:
-// the time has exactly 8 bytes equal to it, the version was read, and it is
-// not one of the truncated versions "1.7.", "1.6.", "1.5." that older
+// the time has exactly 8 bytes equal to it, the version was read and fits a
+// version buffer (kShortBufferCapacity with its terminator), and it is not
+// one of the truncated versions "1.7.", "1.6.", "1.5." that older
 // launchers wrote. The version is the data up to its first NUL. The probe
 // failure marker is a hit here; the check itself refuses to use it.
 bool cacheEntryHit(const CacheEntryData& entry, uint64_t lastWriteTime, std::string& version);

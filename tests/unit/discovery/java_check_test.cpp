@@ -138,7 +138,7 @@ TEST_F(CheckFixture, CacheEntriesThatAreMisses) {
       {fileTimeBytes(1000), "1.7."},
       {fileTimeBytes(1000), "1.5."},
       {fileTimeBytes(1000), kProbeFailedVersion},
-      {fileTimeBytes(1000), std::string(kVersionCapacity, '1')},
+      {fileTimeBytes(1000), std::string(kShortBufferCapacity, '1')},
   };
   int probes = 0;
   for (const auto& m : misses) {
@@ -349,9 +349,9 @@ TEST(VersionCacheRules, KeyNamesAndValues) {
   entry.timeBytes = fileTimeBytes(77);
   EXPECT_FALSE(cacheEntryHit(entry, 77, version));  // no version
   entry.versionRead = true;
-  entry.versionBytes = std::string(kVersionCapacity - 1, '9');
+  entry.versionBytes = std::string(kShortBufferCapacity - 1, '9');
   EXPECT_TRUE(cacheEntryHit(entry, 77, version));
-  EXPECT_EQ(kVersionCapacity - 1, version.size());
+  EXPECT_EQ(kShortBufferCapacity - 1, version.size());
   EXPECT_FALSE(cacheEntryHit(entry, 78, version));
   // The probe failure marker is an entry like any other here.
   entry.versionBytes = kProbeFailedVersion;
