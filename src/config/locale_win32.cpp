@@ -1,7 +1,7 @@
 #include "base/system_function_win32.h"
 #include "base/win32.h"
 #include "config/loader.h"
-#include "jvm/launch/locale_table.h"
+#include "config/locale_table.h"
 #include "runtime/log.h"
 
 namespace zvt {

@@ -25,15 +25,21 @@ std::wstring moduleBaseName();
 // The directory holding the executable, with a trailing backslash.
 const std::string& launcherDirectoryA();
 const std::wstring& launcherDirectoryW();
-// The narrow form widened byte by byte (each byte becomes the unit of the
-// same value).
-const std::wstring& launcherDirectoryWidenedA();
+// The ANSI-safe narrow form read back through the file code page: the
+// directory as the narrow interfaces name it, in UTF-16.
+const std::wstring& launcherDirectoryAnsiSafeW();
 
 // The temporary directory (chosen once among the candidates). The narrow
 // form ends the process with message 1015 when there is none; the wide form
 // does so only with `fatal`, else it gives an empty string.
 std::string tempDirectoryA();
 std::wstring tempDirectoryW(bool fatal);
+
+// Key 10009: with it, a temporary directory reached through a short path is
+// used in its long spelling where that survives the code page. Set by the
+// configuration loader; false until then. The choice is kept per setting, so
+// the log's early choice does not freeze the spelling.
+void setPreferLongTempPath(bool prefer);
 
 // Tests only: replaces the places the temporary directory candidates name
 // (index 0 system temp, 1 profile temp, 2 home, 3 common application data,
@@ -48,15 +54,15 @@ std::string makeTempFileName();
 // Joins a relative path to a base directory: the directory of `baseFile`
 // when given, else the launcher directory. Backslashes are collapsed.
 std::string makeAbsolute(const std::string& path, const std::string* baseFile = nullptr);
-// Wide variant; `widenedBase` takes the launcher directory's widened narrow
-// form instead of its wide form.
+// Wide variant; `ansiSafeBase` takes the launcher directory's ANSI-safe form
+// (launcherDirectoryAnsiSafeW) instead of its wide form.
 std::wstring makeAbsoluteW(const std::wstring& path, const std::wstring* baseFile = nullptr,
-                           bool widenedBase = false);
+                           bool ansiSafeBase = false);
 
 // makeAbsolute, then the system's full-path normalization; lowercased unless
 // keepCase.
 std::string fullPath(const std::string& path, bool keepCase);
-std::wstring fullPathW(const std::wstring& path, bool keepCase, bool widenedBase = false);
+std::wstring fullPathW(const std::wstring& path, bool keepCase, bool ansiSafeBase = false);
 
 // Each ";"-separated element made absolute (stops at the first empty one),
 // joined with ";"; `callback` sees each new element.

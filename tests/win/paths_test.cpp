@@ -1,14 +1,18 @@
 // Module paths, the launcher directory, the temporary directory choice and
 // the path helpers, on the real file system.
+#include "runtime/paths.h"
+
 #include <gtest/gtest.h>
 
 #include "base/handle.h"
 #include "base/text.h"
 #include "child.h"
 #include "config/accessors.h"
+#include "runtime/errors.h"
 #include "runtime/log.h"
+#include "runtime/path_calls_win32.h"
 #include "runtime/path_rules.h"
-#include "runtime/paths.h"
+#include "support/win_process.h"
 
 namespace zvt {
 namespace {
@@ -32,8 +36,7 @@ TEST(Child_Paths, ModulePathsOpenTheSameFile) {
   toNarrow(toWide(narrow), &lossy);
   EXPECT_FALSE(lossy) << "the narrow module path must survive the code page";
   UniqueHandle byWide(CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-  UniqueHandle byNarrow(
-      CreateFileA(narrow.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  UniqueHandle byNarrow(CreateFileA(narrow.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
   ASSERT_TRUE(byWide.valid());
   ASSERT_TRUE(byNarrow.valid()) << narrow;
   EXPECT_TRUE(sameFile(byWide.get(), byNarrow.get()));
@@ -42,7 +45,11 @@ TEST(Child_Paths, ModulePathsOpenTheSameFile) {
   EXPECT_EQ('\\', launcherDirectoryA().back());
   EXPECT_EQ(L'\\', launcherDirectoryW().back());
   EXPECT_EQ(0u, wide.find(launcherDirectoryW()));
-  EXPECT_EQ(widenBytes(launcherDirectoryA()), launcherDirectoryWidenedA());
+  EXPECT_EQ(toWide(launcherDirectoryA()), launcherDirectoryAnsiSafeW());
+  // Read back through the code page, the ANSI-safe form names the directory.
+  DWORD attributes = GetFileAttributesW(launcherDirectoryAnsiSafeW().c_str());
+  ASSERT_NE(INVALID_FILE_ATTRIBUTES, attributes);
+  EXPECT_TRUE(attributes & FILE_ATTRIBUTE_DIRECTORY);
   // The wide form keeps the real name when the narrow one had to shorten it.
   std::wstring expectLossy = test::childEnv(L"ZVT_EXPECT_LOSSY");
   toNarrow(wide, &lossy);
@@ -53,9 +60,8 @@ TEST(Child_Paths, PreferLongTurnsAShortTemporaryPathLong) {
   REQUIRE_CHILD();
   std::string expectedLong = toNarrow(test::childEnv(L"ZVT_EXPECT_LONG"));
   std::string expectedShort = toNarrow(test::childEnv(L"ZVT_EXPECT_SHORT"));
-  config::current().entries.erase(10009);
-  EXPECT_EQ(expectedShort, tempDirectoryA());
-  config::current().entries[10009] = "1";
+  EXPECT_EQ(expectedShort, tempDirectoryA());  // before the configuration says anything
+  setPreferLongTempPath(true);
   EXPECT_EQ(expectedLong, tempDirectoryA());
   // The wide form names the directory as the system gave it either way.
   EXPECT_EQ(test::childEnv(L"ZVT_EXPECT_SHORT"), tempDirectoryW(false));
@@ -72,9 +78,10 @@ bool noUsablePlace(int place, std::string& narrow, std::wstring& wide) {
 TEST(Child_Paths, NoUsableTemporaryDirectoryIsFatal) {
   REQUIRE_CHILD();
   config::current().messages[1015] = L"You must be at least Poweruser to run this program.";
+  setMessageSource(&config::getMessageText);
   overrideTempPlacesForTesting(&noUsablePlace);
   EXPECT_TRUE(tempDirectoryW(false).empty());  // the log's non-fatal form
-  tempDirectoryA();                             // ends the process
+  tempDirectoryA();                            // ends the process
   ADD_FAILURE() << "tempDirectoryA returned without a temporary directory";
 }
 
@@ -144,7 +151,7 @@ TEST(PathHelpers, AbsoluteAndFullPaths) {
   std::string base = "C:\\base\\file.txt";
   EXPECT_EQ("C:\\base\\rel", makeAbsolute("rel", &base));
   EXPECT_EQ(launcherDirectoryW() + L"x", makeAbsoluteW(L"x"));
-  EXPECT_EQ(launcherDirectoryWidenedA() + L"x", makeAbsoluteW(L"x", nullptr, true));
+  EXPECT_EQ(launcherDirectoryAnsiSafeW() + L"x", makeAbsoluteW(L"x", nullptr, true));
   // Joined but not normalized; the list stops at the first empty element.
   EXPECT_EQ(dir + ".\\lib;" + dir + "..\\bin", absolutePathList(".\\lib;..\\bin"));
   EXPECT_EQ(dir + "a", absolutePathList("a;;b"));
@@ -186,6 +193,24 @@ TEST(PathHelpers, TempFileNamesAreCreatedInTheTemporaryDirectory) {
   EXPECT_NE(std::string::npos, name.find("qrn"));
   EXPECT_TRUE(fileExists(name));  // the system creates the empty file
   DeleteFileA(name.c_str());
+}
+
+// The last resort for the narrow module path: cmd.exe's "%~sI" of the path,
+// its first line only, naming the same file. (Windows gives the 8.3 form of
+// every component; Wine's cmd.exe shortens the directories only.)
+TEST(PathHelpers, CommandInterpreterNamesTheSameFile) {
+  test::Sandbox box(L"shortcmd");
+  const std::wstring file = box.file(L"a rather long file name.exe");
+  ASSERT_TRUE(test::writeFileBytes(file, "x"));
+  std::string viaShell = shortPathFromCommandInterpreter(file);
+  ASSERT_GT(viaShell.size(), 5u);
+  EXPECT_EQ(std::string::npos, viaShell.find_first_of("\r\n"));
+  UniqueHandle original(
+      CreateFileW(file.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+  UniqueHandle named(
+      CreateFileA(viaShell.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(original && named) << viaShell;
+  EXPECT_TRUE(sameFile(original.get(), named.get()));
 }
 
 }  // namespace
