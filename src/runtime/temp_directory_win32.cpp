@@ -7,6 +7,7 @@
 
 #include "base/system_function_win32.h"
 #include "base/text.h"
+#include "base/system_function_win32.h"
 #include "base/win32.h"
 #include "runtime/errors.h"
 #include "runtime/log.h"
