@@ -72,7 +72,7 @@ bool run(int runtimes, bool& allPassed) {
   std::vector<std::wstring> homes;
   for (int i = 0; i < runtimes; ++i) {
     homes.push_back(sandbox.path() + L"\\jre" + std::to_wstring(i));
-    standin::RuntimeSpec layout;
+    standin::RuntimeLayout layout;
     layout.versionText = "openjdk version \"11.0." + std::to_string(i) + "\" 2024-01-16\r\n";
     std::wstring error;
     if (!standin::layOutRuntime(homes.back(), layout, &error)) {

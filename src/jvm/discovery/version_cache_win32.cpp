@@ -35,8 +35,8 @@ void writeVersionCache(const std::string& javaExe, uint64_t lastWriteTime, const
   if (!key) return;
   const std::string time = fileTimeBytes(lastWriteTime);
   registry::setBinary(key.get(), toWide(kLastWriteTimeValue), std::vector<uint8_t>(time.begin(), time.end()));
-  // The length without the terminator, as every launcher sharing the cache
-  // passes it; the system stores the terminator that follows the text.
+  // Exactly the text, without a terminator, as every launcher sharing the
+  // cache writes it.
   const std::wstring text = toWide(version);
   registry::setRaw(key.get(), toWide(kVersionValue), REG_SZ, text.data(), text.size() * sizeof(wchar_t));
 }

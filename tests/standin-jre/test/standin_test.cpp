@@ -104,11 +104,11 @@ TEST_F(Standin, JavaExePrintsTheScriptedVersionExitCodeAndCountsProbes) {
 }
 
 TEST_F(Standin, JavaExeRecordsTheOptionsVariablesAndHandlesItWasGiven) {
-  layOut(RuntimeSpec());
+  layOut(RuntimeLayout());
   SetEnvironmentVariableW(L"_JAVA_OPTIONS", L"-Xmx1m \"quoted\"");
   SetEnvironmentVariableW(L"JAVA_TOOL_OPTIONS", L"");
   SetEnvironmentVariableW(L"JDK_JAVA_OPTIONS", nullptr);
-  RunResult r = standin::test::run(standin::runtimeBinDir(home_, layout_) + L"\\java.exe", {L"-version"});
+  RunResult r = run(standin::runtimeBinDir(home_, layout_) + L"\\java.exe", {L"-version"});
   SetEnvironmentVariableW(L"_JAVA_OPTIONS", nullptr);
   SetEnvironmentVariableW(L"JAVA_TOOL_OPTIONS", nullptr);
   EXPECT_EQ(r.exitCode, 0u);
@@ -198,12 +198,12 @@ TEST_F(Standin, Unpack200WritesTheJarOrFailsOnCorruptInput) {
 }
 
 TEST_F(Standin, Unpack200LeavesHalfAJarOnTruncatedInput) {
-  RuntimeSpec layout;
+  RuntimeLayout layout;
   layout.truncatedPacks = true;
   layout.packedJars = {L"lib\\rt.jar"};
   layOut(layout);
   std::wstring unpack = standin::runtimeBinDir(home_, layout) + L"\\unpack200.exe";
-  RunResult r = standin::test::run(unpack, {L"-r", home_ + L"\\lib\\rt.jar.pack", home_ + L"\\lib\\rt.jar"});
+  RunResult r = run(unpack, {L"-r", home_ + L"\\lib\\rt.jar.pack", home_ + L"\\lib\\rt.jar"});
   EXPECT_EQ(r.exitCode, 1u);
   std::string pack = standin::readFileBytes(home_ + L"\\lib\\rt.jar.pack");
   EXPECT_EQ(standin::readFileBytes(home_ + L"\\lib\\rt.jar"), pack.substr(0, pack.size() / 2));

@@ -77,13 +77,13 @@ std::string lowerNarrow(const std::wstring& path) {
   return toNarrow(lower);
 }
 
-void layOut(const std::wstring& home, const standin::RuntimeSpec& layout) {
+void layOut(const std::wstring& home, const standin::RuntimeLayout& layout) {
   std::wstring error;
   ASSERT_TRUE(standin::layOutRuntime(home, layout, &error)) << utf16ToUtf8(error);
 }
 
-standin::RuntimeSpec runtimeReporting(const std::string& version) {
-  standin::RuntimeSpec layout;
+standin::RuntimeLayout runtimeReporting(const std::string& version) {
+  standin::RuntimeLayout layout;
   layout.versionText = "openjdk version \"" + version + "\" 2024-01-16\r\nOpenJDK Runtime Environment\r\n";
   return layout;
 }
@@ -110,7 +110,6 @@ std::wstring storedText(const std::vector<uint8_t>& bytes) {
   if (bytes.size() % 2 != 0) return L"<malformed>";
   std::wstring text;
   for (size_t i = 0; i < bytes.size(); i += 2) text.push_back(static_cast<wchar_t>(bytes[i] | (bytes[i + 1] << 8)));
-  if (!text.empty() && text.back() == L'\0') text.pop_back();
   if (text.find(L'\0') != std::wstring::npos) return L"<malformed>";
   return text;
 }
@@ -154,24 +153,6 @@ std::vector<std::string> traceRecords(const std::wstring& home, const std::strin
   for (const std::string& line : standin::traceLines(home))
     if (line.find(event) != std::string::npos) records.push_back(line);
   return records;
-}
-
-}  // namespace zvt::test
-
-namespace zvt::test {
-
-FixedRegistryKey::FixedRegistryKey(HKEY root, const std::wstring& path, REGSAM view)
-    : root_(root), path_(path), view_(view) {
-  registry::deleteTree(root_, path_, view_);
-}
-
-FixedRegistryKey::~FixedRegistryKey() {
-  if (!path_.empty()) registry::deleteTree(root_, path_, view_);
-}
-
-FixedRegistryKey::FixedRegistryKey(FixedRegistryKey&& other) noexcept
-    : root_(other.root_), path_(std::move(other.path_)), view_(other.view_) {
-  other.path_.clear();
 }
 
 }  // namespace zvt::test

@@ -47,8 +47,8 @@ std::string narrow(const std::wstring& path);
 std::string lowerNarrow(const std::wstring& path);
 
 // A stand-in runtime laid out at `home`; fails the test when it cannot be.
-void layOut(const std::wstring& home, const standin::RuntimeSpec& layout);
-standin::RuntimeSpec runtimeReporting(const std::string& version);
+void layOut(const std::wstring& home, const standin::RuntimeLayout& layout);
+standin::RuntimeLayout runtimeReporting(const std::string& version);
 std::wstring javaExeOf(const std::wstring& home);
 
 // The raw values of a version cache entry (HKEY_CURRENT_USER).
@@ -60,10 +60,9 @@ struct CacheEntry {
   std::vector<uint8_t> version;  // as stored (UTF-16 bytes)
 };
 CacheEntry readCacheEntry(const std::string& canonicalJavaExe);
-// The text of stored REG_SZ bytes: the units up to one optional terminator
-// (which the system adds itself when the writer's text is followed by a
-// NUL). Anything else after the text, an odd size or a second terminator,
-// comes back visibly as "<malformed>".
+// The text of stored REG_SZ bytes, which hold exactly the text: no
+// terminator (the length every launcher sharing the cache writes), no odd
+// byte. Anything else comes back visibly as "<malformed>".
 std::wstring storedText(const std::vector<uint8_t>& bytes);
 // Writes an entry with exactly these bytes.
 void writeCacheEntry(const std::string& canonicalJavaExe, const std::vector<uint8_t>& time,
@@ -76,24 +75,5 @@ std::vector<uint8_t> timeBytes(uint64_t time);
 
 // Records of the stand-in whose name contains `event` ("\"ev\":\"probe\"").
 std::vector<std::string> traceRecords(const std::wstring& home, const std::string& event);
-
-}  // namespace zvt::test
-
-namespace zvt::test {
-
-// A fixed registry key removed before and after a test, in one view.
-class FixedRegistryKey {
- public:
-  FixedRegistryKey(HKEY root, const std::wstring& path, REGSAM view = 0);
-  ~FixedRegistryKey();
-  FixedRegistryKey(FixedRegistryKey&& other) noexcept;
-  FixedRegistryKey(const FixedRegistryKey&) = delete;
-  FixedRegistryKey& operator=(const FixedRegistryKey&) = delete;
-
- private:
-  HKEY root_;
-  std::wstring path_;
-  REGSAM view_;
-};
 
 }  // namespace zvt::test

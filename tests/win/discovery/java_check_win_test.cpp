@@ -26,7 +26,7 @@ class JavaCheckWin : public ::testing::Test {
   }
 
   // Lays out a runtime at sandbox\name and returns its home.
-  std::wstring runtime(const std::wstring& name, const standin::RuntimeSpec& layout) {
+  std::wstring runtime(const std::wstring& name, const standin::RuntimeLayout& layout) {
     std::wstring home = sandbox_.path() + L"\\" + name;
     test::layOut(home, layout);
     cached_.push_back(test::lowerNarrow(test::javaExeOf(home)));
@@ -112,7 +112,7 @@ TEST_F(JavaCheckWin, DamagedOrStaleCacheEntriesAreMisses) {
 }
 
 TEST_F(JavaCheckWin, FailingProbeLeavesTheMarkerAndIsProbedAgain) {
-  standin::RuntimeSpec layout = test::runtimeReporting("11.0.2");
+  standin::RuntimeLayout layout = test::runtimeReporting("11.0.2");
   layout.exitCode = 3;
   const std::wstring home = runtime(L"jre", layout);
   const std::wstring exe = test::javaExeOf(home);
@@ -127,7 +127,7 @@ TEST_F(JavaCheckWin, FailingProbeLeavesTheMarkerAndIsProbedAgain) {
 }
 
 TEST_F(JavaCheckWin, HangingProbeIsTerminated) {
-  standin::RuntimeSpec layout = test::runtimeReporting("11.0.2");
+  standin::RuntimeLayout layout = test::runtimeReporting("11.0.2");
   layout.delayMs = 120000;
   const std::wstring home = runtime(L"jre", layout);
   setProbeTimeoutForTesting(500);
@@ -220,7 +220,7 @@ TEST_F(JavaCheckWin, PrereleaseRuntimeNeedsKey130OrACallerThatAllowsIt) {
 
 TEST_F(JavaCheckWin, WindowedLauncherNeedsJavawBeside) {
   config_.set(key::kLauncherKind, "1");
-  standin::RuntimeSpec layout = test::runtimeReporting("11.0.2");
+  standin::RuntimeLayout layout = test::runtimeReporting("11.0.2");
   layout.javaw = false;
   const std::wstring bare = runtime(L"bare", layout);
   std::string version;
@@ -234,7 +234,7 @@ TEST_F(JavaCheckWin, WindowedLauncherNeedsJavawBeside) {
 TEST_F(JavaCheckWin, JdkRequiredAcceptsOnlyAHomeWithToolsJar) {
   config_.set(key::kJdkRequired, "1");
   const std::wstring jre = runtime(L"jre", test::runtimeReporting("1.8.0_201"));
-  standin::RuntimeSpec jdkLayout = test::runtimeReporting("1.8.0_201");
+  standin::RuntimeLayout jdkLayout = test::runtimeReporting("1.8.0_201");
   jdkLayout.jdk = true;
   const std::wstring jdk = runtime(L"jdk", jdkLayout);
   std::string exe;
@@ -282,7 +282,7 @@ TEST_F(JavaCheckWin, NonWorkingRuntimeFailsDespiteItsCacheEntry) {
 }
 
 TEST_F(JavaCheckWin, VersionOnlyFromTheFirstLine) {
-  standin::RuntimeSpec layout;
+  standin::RuntimeLayout layout;
   layout.versionText = "Picked up _JAVA_OPTIONS: -Xmx1m\r\nopenjdk version \"11.0.2\" 2019-01-15\r\n";
   const std::wstring home = runtime(L"jre", layout);
   std::string version;
@@ -309,11 +309,11 @@ TEST_F(JavaCheckWin, ProbeTemporaryFilesAreRemovedInEveryCase) {
     return n;
   };
   const int before = count();
-  standin::RuntimeSpec failing = test::runtimeReporting("11.0.2");
+  standin::RuntimeLayout failing = test::runtimeReporting("11.0.2");
   failing.exitCode = 1;
-  standin::RuntimeSpec hanging = test::runtimeReporting("11.0.2");
+  standin::RuntimeLayout hanging = test::runtimeReporting("11.0.2");
   hanging.delayMs = 120000;
-  standin::RuntimeSpec silent;
+  standin::RuntimeLayout silent;
   silent.versionText = "";
   setProbeTimeoutForTesting(500);
   std::string version;

@@ -60,7 +60,7 @@ class PackedJreWin : public ::testing::Test {
     EXPECT_FALSE(result.timedOut);
     return result;
   }
-  std::wstring home(const standin::RuntimeSpec& layout) {
+  std::wstring home(const standin::RuntimeLayout& layout) {
     const std::wstring path = sandbox_.path() + L"\\jre";
     test::layOut(path, layout);
     return path;
@@ -70,7 +70,7 @@ class PackedJreWin : public ::testing::Test {
 };
 
 TEST_F(PackedJreWin, JarAlreadyThereRunsNothing) {
-  standin::RuntimeSpec layout;
+  standin::RuntimeLayout layout;
   layout.packedJars = {L"lib\\rt.jar"};
   const std::wstring jre = home(layout);
   ASSERT_TRUE(test::writeFileBytes(jre + L"\\lib\\rt.jar", "PK present"));
@@ -82,7 +82,7 @@ TEST_F(PackedJreWin, JarAlreadyThereRunsNothing) {
 }
 
 TEST_F(PackedJreWin, TwoPackedJarsAreUnpackedOneAfterTheOtherAnnouncedOnce) {
-  standin::RuntimeSpec layout;
+  standin::RuntimeLayout layout;
   layout.packedJars = {L"lib\\rt.jar", L"lib\\ext\\foo.jar"};
   const std::wstring jre = home(layout);
   test::RunResult r = unpack(jre);
@@ -113,7 +113,7 @@ TEST_F(PackedJreWin, DirectoryWithoutLibIsNoError) {
 }
 
 TEST_F(PackedJreWin, FailingUnpackerKeepsThePackedFileForTheNextStart) {
-  standin::RuntimeSpec layout;
+  standin::RuntimeLayout layout;
   layout.packedJars = {L"lib\\rt.jar"};
   layout.corruptPacks = true;
   const std::wstring jre = home(layout);
@@ -128,7 +128,7 @@ TEST_F(PackedJreWin, FailingUnpackerKeepsThePackedFileForTheNextStart) {
 }
 
 TEST_F(PackedJreWin, UnpackerDyingMidwayLeavesNoDamagedJar) {
-  standin::RuntimeSpec layout;
+  standin::RuntimeLayout layout;
   layout.packedJars = {L"lib\\rt.jar"};
   layout.truncatedPacks = true;
   const std::wstring jre = home(layout);
@@ -139,7 +139,7 @@ TEST_F(PackedJreWin, UnpackerDyingMidwayLeavesNoDamagedJar) {
 }
 
 TEST_F(PackedJreWin, MissingUnpackerEndsTheProcessWithMessage1021) {
-  standin::RuntimeSpec layout;
+  standin::RuntimeLayout layout;
   layout.packedJars = {L"lib\\rt.jar"};
   layout.unpack200 = false;
   const std::wstring jre = home(layout);
@@ -151,7 +151,7 @@ TEST_F(PackedJreWin, MissingUnpackerEndsTheProcessWithMessage1021) {
 }
 
 TEST_F(PackedJreWin, WildcardsInTheHomeScanNothing) {
-  standin::RuntimeSpec layout;
+  standin::RuntimeLayout layout;
   layout.packedJars = {L"lib\\rt.jar"};
   const std::wstring jre = home(layout);
   test::RunResult r = unpack(sandbox_.path() + L"\\j*");

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "jvm/discovery/java_check_win32.h"
 #include "jvm/discovery/registry_sources_win32.h"
 #include "runtime/paths.h"
+#include "support/registry_guard.h"
 
 namespace zvt {
 namespace {
@@ -40,21 +42,23 @@ class RegistrySourcesWin : public ::testing::Test {
                  {HKEY_CURRENT_USER, kInstallations, 0},
                  {HKEY_LOCAL_MACHINE, kInstallations, KEY_WOW64_32KEY},
                  {HKEY_CURRENT_USER, kInstallations, KEY_WOW64_32KEY}};
-    for (const auto& key : fixed) guards_.emplace_back(key.root, key.path, key.view);
+    for (const auto& key : fixed)
+      guards_.push_back(
+          std::make_unique<test::RegistryGuard>(key.root, key.path, test::RegistryGuard::kSavedKey, key.view));
   }
 
   void TearDown() override {
     for (const std::string& exe : cached_) test::deleteCacheEntry(exe);
   }
 
-  std::wstring runtime(const std::wstring& name, const standin::RuntimeSpec& layout) {
+  std::wstring runtime(const std::wstring& name, const standin::RuntimeLayout& layout) {
     std::wstring home = sandbox_.path() + L"\\" + name;
     test::layOut(home, layout);
     cached_.push_back(test::lowerNarrow(test::javaExeOf(home)));
     return home;
   }
-  standin::RuntimeSpec failing() {
-    standin::RuntimeSpec layout = test::runtimeReporting("11.0.2");
+  standin::RuntimeLayout failing() {
+    standin::RuntimeLayout layout = test::runtimeReporting("11.0.2");
     layout.exitCode = 1;
     return layout;
   }
@@ -86,7 +90,8 @@ class RegistrySourcesWin : public ::testing::Test {
   }
 
   test::Sandbox sandbox_{L"regsrc"};
-  std::vector<test::FixedRegistryKey> guards_;
+  // Saved now, put back when the test ends.
+  std::vector<std::unique_ptr<test::RegistryGuard>> guards_;
   test::ScopedConfig config_;
   test::LogLines log_;
   std::vector<std::string> cached_;
