@@ -1,3 +1,6 @@
+#include <vector>
+
+#include "base/capacity.h"
 #include "base/handle.h"
 #include "base/registry_win32.h"
 #include "base/system_function_win32.h"
@@ -39,9 +42,9 @@ std::wstring imagePathOf(HANDLE process) {
   using QueryImageName = BOOL(WINAPI*)(HANDLE, DWORD, LPWSTR, PDWORD);
   static const auto query = systemFunction<QueryImageName>(L"kernel32.dll", "QueryFullProcessImageNameW");
   if (!query) return std::wstring();
-  wchar_t path[MAX_PATH * 4];
-  DWORD size = MAX_PATH * 4;
-  return query(process, 0, path, &size) ? std::wstring(path, size) : std::wstring();
+  std::vector<wchar_t> path(kBufferCapacity);
+  DWORD size = static_cast<DWORD>(path.size());
+  return query(process, 0, path.data(), &size) ? std::wstring(path.data(), size) : std::wstring();
 }
 
 // Volume and file index name a file whatever path form reached it (long or

@@ -12,8 +12,6 @@
 // Prints "ready <semaphore name>" once the check has passed and the window
 // is shown. Exit code 0 after the end of its input, 3 when the input never
 // ends (a hang must fail, not block).
-#include <shellapi.h>
-
 #include <string>
 
 #include "base/text.h"
@@ -83,9 +81,7 @@ bool serveUntilInputEnds() {
 
 }  // namespace
 
-int main() {
-  int argc = 0;
-  wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+int wmain(int argc, wchar_t** argv) {
   std::wstring window;
   for (int i = 1; i < argc; ++i) {
     std::wstring arg = argv[i], value;

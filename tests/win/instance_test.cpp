@@ -288,13 +288,14 @@ TEST_F(InstanceProbes, OutsideSingleInstanceModeEachProcessTakesTheNextCounter) 
   for (bool global : {false, true}) {
     std::string prefix = global ? "Global\\" : "Local\\";
     std::wstring key158 = global ? L"158=1" : L"158=0";
-    std::unique_ptr<ChildProcess> first = start(L"first", key158);
+    std::unique_ptr<ChildProcess> first = start(L"first" + key158, key158);
     ASSERT_EQ(prefix + objectNameOf(exe) + "0", ready(*first));
-    std::unique_ptr<ChildProcess> second = start(L"second", key158);
+    std::unique_ptr<ChildProcess> second = start(L"second" + key158, key158);
     ASSERT_EQ(prefix + objectNameOf(exe) + "1", ready(*second));
     EXPECT_TRUE(first->running());
     EXPECT_TRUE(second->running());
-    EXPECT_TRUE(contains(log(L"second"), "semaphore name " + prefix + objectNameOf(exe) + "1, code 0, value "));
+    std::string secondLog = log(L"second" + key158);
+    EXPECT_TRUE(contains(secondLog, "semaphore name " + prefix + objectNameOf(exe) + "1, code 0, value ")) << secondLog;
     finish(*first);
     finish(*second);
   }
