@@ -91,7 +91,7 @@ int wmain(int argc, wchar_t** argv) {
       SetEnvironmentVariableW(L"QUARN_LOG", L"yes");
     } else if (startsWith(arg, L"--run-dir=", value)) {
       CreateDirectoryW(value.c_str(), nullptr);
-      zvt::launcherTempDirectory() = zvt::toNarrow(value);
+      zvt::processState().launcherTempDirectory = zvt::toNarrow(value);
     } else if (startsWith(arg, L"--window=", value)) {
       window = value;
     } else if (arg.find(L'=') != std::wstring::npos) {
