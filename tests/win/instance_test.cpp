@@ -78,7 +78,7 @@ TEST(Instance, ObjectFunctionsTakeTheLongestNameAndRefuseOneMore) {
 
 class InstancePids : public ::testing::Test {
  protected:
-  test::RegistryGuard guard{HKEY_CURRENT_USER, kPidsKey};
+  test::RegistryGuard guard{HKEY_CURRENT_USER, kPidsKey, test::RegistryGuard::kSavedKey};
 };
 
 TEST_F(InstancePids, RecordedAsADwordNamedByTheInstanceKey) {
@@ -279,7 +279,7 @@ class InstanceProbes : public ::testing::Test {
   };
 
   test::Sandbox box{L"instance"};
-  test::RegistryGuard pids{HKEY_CURRENT_USER, kPidsKey};
+  test::RegistryGuard pids{HKEY_CURRENT_USER, kPidsKey, test::RegistryGuard::kSavedKey};
   std::wstring exe = box.file(L"App Dir\\SVC.exe");
   WindowOwner own;
 };
