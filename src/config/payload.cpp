@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/capacity.h"
 #include "base/log_sink.h"
 #include "base/text.h"
 #include "config/block_format.h"
@@ -9,7 +10,7 @@
 namespace zvt {
 namespace {
 
-constexpr uint32_t kChunkSize = 6000;
+constexpr uint32_t kChunkSize = static_cast<uint32_t>(kBufferCapacity);
 
 bool isSeparator(char c) {
   return c == '\\' || c == '/';
@@ -20,19 +21,40 @@ size_t firstSeparator(const std::string& name) {
   return it == name.end() ? std::string::npos : static_cast<size_t>(it - name.begin());
 }
 
+// The port number of COM<n> and LPT<n>: 1 to 9, and the superscripts
+// U+00B9, U+00B2 and U+00B3, which Windows takes as the digits 1 to 3.
+bool isPortDigit(wchar_t c) {
+  return (c >= L'1' && c <= L'9') || c == 0x00B9 || c == 0x00B2 || c == 0x00B3;
+}
+
 // Windows maps these names, with any extension and in any directory, to
 // devices: "lib\nul.jar" would write to no file, "con" to the console.
-bool isReservedDeviceName(const std::string& component) {
-  std::string stem = component.substr(0, component.find('.'));
-  while (!stem.empty() && stem.back() == ' ') stem.pop_back();
-  std::transform(stem.begin(), stem.end(), stem.begin(),
-                 [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; });
-  static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
-  for (const char* d : kDevices) {
+// `component` holds the characters the file system will see.
+bool isReservedDeviceName(const std::wstring& component) {
+  std::wstring stem = component.substr(0, component.find(L'.'));
+  while (!stem.empty() && stem.back() == L' ') stem.pop_back();
+  for (auto& c : stem) {
+    if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
+  }
+  static const wchar_t* const kDevices[] = {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"};
+  for (const wchar_t* d : kDevices) {
     if (stem == d) return true;
   }
-  return stem.size() == 4 && (stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0) && stem[3] >= '1' &&
-         stem[3] <= '9';
+  return stem.size() == 4 && (stem.compare(0, 3, L"COM") == 0 || stem.compare(0, 3, L"LPT") == 0) &&
+         isPortDigit(stem[3]);
+}
+
+// Windows drops blanks and dots at the end of a name part and keeps blanks
+// at its start; either way the file would not be the one the list names.
+bool hasLooseEnds(const std::string& part) {
+  return !part.empty() && (part.front() == ' ' || part.back() == ' ' || part.back() == '.');
+}
+
+// Characters no Windows file name may hold: the creation would fail.
+bool hasForbiddenCharacter(const std::string& name) {
+  return std::any_of(name.begin(), name.end(), [](char c) {
+    return static_cast<unsigned char>(c) < 0x20 || c == '<' || c == '>' || c == '"' || c == '|' || c == '?' || c == '*';
+  });
 }
 
 bool writeWhole(ByteSink& target, const uint8_t* data, uint32_t size) {
@@ -63,7 +85,7 @@ std::vector<std::string> includedFileNames(const std::string& list, long long co
   return names;
 }
 
-const char* refusedNameReason(const std::string& name) {
+const char* refusedNameReason(const std::string& name, NameDecoder decode) {
   if (name.empty()) return "empty name";
   if (isSeparator(name[0])) return "absolute name";
   if (name.find("..") != std::string::npos) return "parent directory reference";
@@ -73,8 +95,14 @@ const char* refusedNameReason(const std::string& name) {
       std::any_of(name.begin() + static_cast<std::ptrdiff_t>(first) + 1, name.end(), isSeparator)) {
     return "more than one directory level";
   }
-  if (isReservedDeviceName(name.substr(0, first)) ||
-      (first != std::string::npos && isReservedDeviceName(name.substr(first + 1)))) {
+  if (first + 1 == name.size()) return "empty name part";
+  if (hasForbiddenCharacter(name)) return "character not allowed in file names";
+  if (hasLooseEnds(name.substr(0, first)) || (first != std::string::npos && hasLooseEnds(name.substr(first + 1)))) {
+    return "blank or dot at the end of a name part, or blank at its start";
+  }
+  if (!decode) decode = &widenBytes;
+  if (isReservedDeviceName(decode(name.substr(0, first))) ||
+      (first != std::string::npos && isReservedDeviceName(decode(name.substr(first + 1))))) {
     return "reserved device name";
   }
   return nullptr;
