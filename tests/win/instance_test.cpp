@@ -114,27 +114,30 @@ TEST(Instance, OnlyRunningProcessesOfThisVeryFileCountAsInstances) {
   test::Sandbox box(L"instance_same");
   std::wstring copy = box.file(L"copy.exe");
   ASSERT_TRUE(CopyFileW(test::selfPath().c_str(), copy.c_str(), FALSE));
-  SetEnvironmentVariableW(L"ZVT_WIN_CHILD", L"1");
+  test::RunOptions options;
+  options.setEnv[L"ZVT_WIN_CHILD"] = L"1";
+  options.closeInput = false;
+  options.timeoutMs = 30000;
   const std::wstring filter = L" --gtest_filter=Child_Instance.WaitsForTheEndOfItsInput";
-  ChildProcess same, sameBytes, other;
-  bool started = same.start(pipedOptions(test::quote(test::selfPath()) + filter)) &&
-                 sameBytes.start(pipedOptions(test::quote(copy) + filter)) &&
-                 other.start(pipedOptions(test::quote(probePath())));
-  SetEnvironmentVariableW(L"ZVT_WIN_CHILD", nullptr);
-  ASSERT_TRUE(started);
+  test::RunningProcess same(test::quote(test::selfPath()) + filter, options);
+  test::RunningProcess sameBytes(test::quote(copy) + filter, options);
+  test::RunningProcess other(test::quote(probePath()), options);
+  ASSERT_TRUE(same.started() && sameBytes.started() && other.started());
 
   EXPECT_TRUE(runsThisExecutable(same.id()));
   EXPECT_FALSE(runsThisExecutable(sameBytes.id())) << "a copy elsewhere is another executable";
   EXPECT_FALSE(runsThisExecutable(other.id()));
 
-  // Ended, while a handle still keeps its id from being reused.
+  // Ended, while our handle still keeps its id from being reused.
   same.closeInput();
-  ASSERT_TRUE(same.wait(30000));
+  test::RunResult ended = same.finish();
+  ASSERT_FALSE(ended.timedOut);
+  EXPECT_EQ(0u, ended.exitCode) << ended.out;
   EXPECT_FALSE(runsThisExecutable(same.id()));
   sameBytes.closeInput();
   other.closeInput();
-  EXPECT_TRUE(sameBytes.wait(30000));
-  EXPECT_TRUE(other.wait(30000));
+  EXPECT_FALSE(sameBytes.finish().timedOut);
+  EXPECT_FALSE(other.finish().timedOut);
 }
 
 // --- two processes of one executable ---------------------------------------------
