@@ -127,7 +127,7 @@ int main(int argc, char** argv) {
   test::Sandbox box(L"bench_startup");
   std::wstring runtimeHome = box.file(L"jre");
   std::wstring error;
-  if (!standin::layOutRuntime(runtimeHome, standin::RuntimeSpec(), &error)) {
+  if (!standin::layOutRuntime(runtimeHome, standin::RuntimeLayout(), &error)) {
     std::fprintf(stderr, "cannot lay out the runtime: %s\n", utf16ToUtf8(error).c_str());
     return 1;
   }

@@ -102,7 +102,7 @@ class LaunchSandbox {
   explicit LaunchSandbox(const std::wstring& tag, bool withRuntime = true) : box(tag) {
     std::wstring error;
     if (withRuntime) {
-      EXPECT_TRUE(standin::layOutRuntime(runtimeHome(), standin::RuntimeSpec(), &error)) << utf16ToUtf8(error);
+      EXPECT_TRUE(standin::layOutRuntime(runtimeHome(), standin::RuntimeLayout(), &error)) << utf16ToUtf8(error);
     }
     EXPECT_TRUE(standin::layOutHelperLibrary(box.dir(), &error)) << utf16ToUtf8(error);
   }

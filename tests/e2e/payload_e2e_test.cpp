@@ -44,7 +44,7 @@ struct Extraction {
 
 Extraction runWithLog(LauncherSandbox& box, const block::Content& c) {
   std::wstring error;
-  EXPECT_TRUE(standin::layOutRuntime(box.file(L"jre"), standin::RuntimeSpec(), &error)) << utf16ToUtf8(error);
+  EXPECT_TRUE(standin::layOutRuntime(box.file(L"jre"), standin::RuntimeLayout(), &error)) << utf16ToUtf8(error);
   std::wstring exe = box.pack(c);
   test::RunOptions o;
   o.setEnv[L"QUARN_LOG"] = L"yes";

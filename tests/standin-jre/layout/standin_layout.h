@@ -8,7 +8,7 @@
 
 namespace standin {
 
-struct RuntimeSpec {
+struct RuntimeLayout {
   // The whole standard-error text of "java -version"; the launcher reads its
   // first line.
   std::string versionText = "openjdk version \"11.0.2\" 2019-01-15\n";
@@ -27,7 +27,8 @@ struct RuntimeSpec {
   // Packed archives to create, relative to the home (e.g. L"lib\\rt.jar");
   // each becomes <name>.pack without the jar itself.
   std::vector<std::wstring> packedJars;
-  bool corruptPacks = false;  // unpack200 then fails on them
+  bool corruptPacks = false;    // unpack200 then fails on them, writing no jar
+  bool truncatedPacks = false;  // unpack200 then writes half a jar and fails
 };
 
 // Directory of the built stand-in binaries: %ZVT_STANDIN_DIR% when set (a
@@ -36,7 +37,7 @@ struct RuntimeSpec {
 std::wstring standinBinaryDir();
 
 // Creates `home` and its contents. Returns false with a reason in `error`.
-bool layOutRuntime(const std::wstring& home, const RuntimeSpec& layout, std::wstring* error);
+bool layOutRuntime(const std::wstring& home, const RuntimeLayout& layout, std::wstring* error);
 
 // Copies the stand-in of the runtime's native helper library to
 // <installDir>\.zentrovia\zvtinst.dll, where the launcher of the zentrovia
@@ -44,7 +45,7 @@ bool layOutRuntime(const std::wstring& home, const RuntimeSpec& layout, std::wst
 bool layOutHelperLibrary(const std::wstring& installDir, std::wstring* error);
 
 // The directory holding java.exe and the VM directories.
-std::wstring runtimeBinDir(const std::wstring& home, const RuntimeSpec& layout);
+std::wstring runtimeBinDir(const std::wstring& home, const RuntimeLayout& layout);
 
 // What the stand-in recorded under <home>\standin.
 std::vector<std::string> traceLines(const std::wstring& home);
