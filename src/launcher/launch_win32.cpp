@@ -16,8 +16,8 @@ int runApplication(const ArgumentList& arguments, bool registerConsoleHandler) {
   if (extractPayload(true) != 0) fatalMessage(msg::kInternalError, "16");
   setNativeLibraryPath(config::getConfigString(key::kNativeLibraryDirectories),
                        config::getConfigFlag(key::kRegisterDllDirectories));
-  // LoadDLL has told the user what it found.
-  if (!LoadDLL(true)) return 1;
+  // LoadDLL has told the user what it found; nothing more to say here.
+  if (!LoadDLL(true)) fatalExit(1);
   logLine(L"runApplication: %d arguments, console handler %d: not available yet", static_cast<int>(arguments.size()),
           registerConsoleHandler ? 1 : 0);
   writeConsoleText(stderr, L"Running the Java application is not available yet.\n");
