@@ -2,6 +2,7 @@
 
 #include "base/capacity.h"
 #include "base/handle.h"
+#include "base/system_function_win32.h"
 #include "base/win32.h"
 #include "config/accessors.h"
 #include "config/keys.h"
@@ -30,6 +31,17 @@ std::wstring fromU16(const std::u16string& text) {
   return std::wstring(text.begin(), text.end());
 }
 
+// The system's real version. GetVersionEx answers 6.2 on every later
+// system to a program without a compatibility manifest, which would make
+// "older than 6.4" true everywhere; the kernel's own query is not capped.
+bool systemVersion(OSVERSIONINFOW& info) {
+  using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
+  info.dwOSVersionInfoSize = sizeof(info);
+  auto rtlGetVersion = systemFunction<RtlGetVersionFn>(L"ntdll.dll", "RtlGetVersion");
+  if (rtlGetVersion && rtlGetVersion(&info) == 0) return true;
+  return GetVersionExW(&info) != 0;
+}
+
 class MachineLibrary : public JvmLibrarySystem {
  public:
   uintptr_t addDllDirectory(const std::string& directory) override {
@@ -40,8 +52,7 @@ class MachineLibrary : public JvmLibrarySystem {
 
   void preloadUcrtbase(const std::string& binDir) override {
     OSVERSIONINFOW info{};
-    info.dwOSVersionInfoSize = sizeof(info);
-    if (!GetVersionExW(&info)) return;
+    if (!systemVersion(info)) return;
     if (!ucrtbasePreloadNeeded(info.dwMajorVersion, info.dwMinorVersion)) return;
     std::string path = binDir + "\\ucrtbase.dll";
     if (!zvt::fileExists(path)) return;
