@@ -1,12 +1,10 @@
 // Included files end to end: the packed launcher's /run extracts them into a
 // fresh directory before anything else, and a fatal end removes it again.
-// A stand-in runtime in <sandbox>\jre lets the run end normally.
 #include <gtest/gtest.h>
 
 #include "base/text.h"
 #include "launcher_fixture.h"
 #include "pack.h"
-#include "standin_layout.h"
 
 namespace zvt::e2e {
 namespace {
@@ -17,7 +15,7 @@ block::IncludedFile fileOf(const std::string& text) {
 
 block::Content baseContent() {
   block::Content c;
-  c.entries = {{101, "ZvtPayloadService"}, {107, "4"}, {128, "B.\\jre;"}};  // console errors
+  c.entries = {{101, "ZvtPayloadService"}, {107, "4"}, {128, "B.\\jre"}};  // console errors
   c.messages = {{1009, L"An internal error occurred (error code: {0})"}};
   return c;
 }
@@ -42,9 +40,11 @@ struct Extraction {
   std::wstring dir;  // the launcher temporary directory the log names
 };
 
+// A runtime for the launch sequence to find (key 128 of baseContent), so it
+// goes on past the JVM search instead of ending, and removing the
+// directory, there.
 Extraction runWithLog(LauncherSandbox& box, const block::Content& c) {
-  std::wstring error;
-  EXPECT_TRUE(standin::layOutRuntime(box.file(L"jre"), standin::RuntimeLayout(), &error)) << utf16ToUtf8(error);
+  if (!test::fileExists(box.file(L"jre"))) box.layOutRuntime(L"jre");
   std::wstring exe = box.pack(c);
   test::RunOptions o;
   o.setEnv[L"QUARN_LOG"] = L"yes";
@@ -69,10 +69,8 @@ TEST(Payload, FilesAndTheirDirectoryLevelAreExtracted) {
   EXPECT_EQ(std::string(20000, 'b') + "end", readText(e.dir + L"\\lib\\b.jar"));
   EXPECT_FALSE(test::fileExists(e.dir + L"\\empty.jar")) << "a size-0 file creates nothing";
   EXPECT_TRUE(contains(e.log, "extracting files done")) << e.log;
-  // The directory stays after a normal end: the application may still use
-  // it until then, and only a fatal end removes it.
-  EXPECT_EQ(0u, e.result.exitCode) << e.result.err;
-  EXPECT_TRUE(contains(e.log, "] launch done\r\n")) << e.log;
+  // The directory stays after a normal start; JVM creation is not built yet.
+  EXPECT_TRUE(contains(e.result.err, "not available yet")) << e.result.err;
 }
 
 TEST(Payload, OnlyAsManyFilesAsCounted) {
