@@ -5,12 +5,10 @@
 // the launcher class; the launcher's log and exit code show the rest.
 #include <gtest/gtest.h>
 
-#include <cwchar>
+#include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
-#include "base/process_win32.h"
 #include "base/text.h"
 #include "json_line.h"
 #include "launcher_fixture.h"
@@ -100,10 +98,8 @@ struct Launch {
 class LaunchSandbox {
  public:
   explicit LaunchSandbox(const std::wstring& tag, bool withRuntime = true) : box(tag) {
+    if (withRuntime) box.layOutRuntime(L"jre");
     std::wstring error;
-    if (withRuntime) {
-      EXPECT_TRUE(standin::layOutRuntime(runtimeHome(), standin::RuntimeLayout(), &error)) << utf16ToUtf8(error);
-    }
     EXPECT_TRUE(standin::layOutHelperLibrary(box.dir(), &error)) << utf16ToUtf8(error);
   }
 
@@ -320,24 +316,6 @@ TEST(Launch, TheQuarnFlavourHasNoHelperLibraryAndNoZentroviaProperty) {
   EXPECT_FALSE(contains(l.log, "load helper dll"));
 }
 
-// The environment of this process with `changes` applied, as a block for
-// CreateProcessW.
-std::wstring environmentWith(const std::vector<std::pair<std::wstring, std::wstring>>& changes) {
-  std::wstring block;
-  wchar_t* all = GetEnvironmentStringsW();
-  for (const wchar_t* entry = all; *entry; entry += wcslen(entry) + 1) {
-    std::wstring text = entry;
-    bool replaced = false;
-    for (const auto& change : changes) {
-      replaced = replaced || _wcsnicmp(text.c_str(), (change.first + L"=").c_str(), change.first.size() + 1) == 0;
-    }
-    if (!replaced) block += text + L'\0';
-  }
-  FreeEnvironmentStringsW(all);
-  for (const auto& change : changes) block += change.first + L"=" + change.second + L'\0';
-  return block + L'\0';
-}
-
 // The service child as the service host runs it: the restart marker last,
 // its standard streams on pipes, the shutdown line written once the
 // application runs, then the end of input.
@@ -346,31 +324,28 @@ TEST(Launch, ServiceChildStopsOnTheShutdownLineAndEndsWithZero) {
     SCOPED_TRACE(sendLine ? "line 0" : "end of input");
     LaunchSandbox s(L"launchchild");
     s.exe = s.box.pack(baseContent("-Dstandin.app=waitStdin"));
-    std::wstring tmp = s.box.tempDir();
-    ChildOptions options;
-    options.commandLine = test::quote(s.exe) + L" ZvtLaunchService p1 __zvt_restart";
-    options.environment = environmentWith({{L"TMP", tmp}, {L"TEMP", tmp}, {L"QUARN_LOG", L"yes"}});
-    options.input = StreamSetup::pipe();
-    options.output = StreamSetup::pipe();
-    options.error = StreamSetup::pipe();
-    options.terminateOnDestroy = true;
-    ChildProcess child;
-    ASSERT_TRUE(child.start(options)) << child.startError();
+    test::RunOptions o;
+    o.setEnv[L"QUARN_LOG"] = L"yes";
+    o.closeInput = false;
+    o.timeoutMs = 20000;
+    std::unique_ptr<test::RunningProcess> child = s.box.start(s.exe, L"ZvtLaunchService p1 __zvt_restart", o);
+    ASSERT_TRUE(child->started());
     // Running: main was called and waits on standard input.
     bool running = false;
     for (int i = 0; i < 300 && !running; ++i) {
-      for (const std::string& line : standin::traceLines(s.runtimeHome()))
+      for (const std::string& line : standin::traceLines(s.runtimeHome())) {
         running = running || contains(line, kZentroviaMain);
+      }
       if (!running) Sleep(100);
     }
     ASSERT_TRUE(running) << s.box.log();
-    EXPECT_TRUE(child.running());
     if (sendLine) {
-      EXPECT_TRUE(child.writeInput("0\n"));
+      EXPECT_TRUE(child->writeInput("0\n"));
     }
-    child.closeInput();
-    ASSERT_TRUE(child.wait(20000)) << "the child did not stop";
-    EXPECT_EQ(0u, child.exitCode().value_or(99)) << child.errorOutput();
+    child->closeInput();
+    test::RunResult result = child->finish();
+    ASSERT_FALSE(result.timedOut) << "the child did not stop";
+    EXPECT_EQ(0u, result.exitCode) << result.err;
     Launch l;
     l.log = s.box.log();
     l.trace = standin::traceLines(s.runtimeHome());
