@@ -1,9 +1,12 @@
-// Names of the configuration keys and message ids the launcher reads. The
-// table in key_table.cpp says how each is read and what it means; code names
-// ids only through these constants.
+// Names of the configuration keys the launcher reads, and (through
+// runtime/message_ids.h, where the error report below the configuration can
+// see them) the message ids. The table in key_table.cpp says how each is read
+// and what it means; code names ids only through these constants.
 #pragma once
 
 #include <cstdint>
+
+#include "runtime/message_ids.h"
 
 namespace zvt::key {
 
@@ -52,21 +55,3 @@ constexpr uint32_t kVersionOptionLineCount = 10200;
 constexpr uint32_t kVersionOptionLinesFirst = 10201;  // condition 10201 + 2i, options 10202 + 2i
 
 }  // namespace zvt::key
-
-namespace zvt::msg {
-
-constexpr uint32_t kErrorCaption = 1000;
-constexpr uint32_t kRegistryJvmUnusable = 1005;
-constexpr uint32_t kClassPathEntryMissing = 1006;
-constexpr uint32_t kClassPathVariableUndefined = 1008;
-constexpr uint32_t kInternalError = 1009;
-constexpr uint32_t kMainClassNotLoaded = 1010;
-constexpr uint32_t kMainMethodNotFound = 1011;
-constexpr uint32_t kNoTempDirectory = 1015;
-constexpr uint32_t kNoJvmFound = 1016;
-constexpr uint32_t kJvmVariableBroken = 1017;
-constexpr uint32_t kJvmDamaged = 1019;
-constexpr uint32_t kUnpackFailed = 1021;
-constexpr uint32_t kServiceDescription = 20017;
-
-}  // namespace zvt::msg

@@ -14,6 +14,9 @@ namespace zvt {
 int loadConfiguration() { return loadConfigurationFrom(modulePathW()); }
 
 int loadConfigurationFrom(const std::wstring& path) {
+  // From here on the error report shows the configured message texts (empty
+  // until the block is read, as before).
+  setMessageSource(&config::getMessageText);
   UniqueHandle file = openPackedFileOrExit(path);
   FileSource source(file.get());
   LoadedConfiguration& config = config::current();
@@ -21,6 +24,7 @@ int loadConfigurationFrom(const std::wstring& path) {
   if (failure != ReadFailure::None) fatalText(fatalTextFor(failure));
   file.reset();
 
+  setPreferLongTempPath(config::getConfigFlag(key::kPreferLongTempPath));
   int kind = config::getConfigInt(key::kLauncherKind);
   if (kind != 1 && kind != 5) setErrorDisplay(ErrorDisplay::Console);
   return kind;

@@ -1,6 +1,6 @@
 #include "base/win32.h"
 #include "config/loader.h"
-#include "jvm/launch/locale_table.h"
+#include "config/locale_table.h"
 #include "runtime/log.h"
 
 namespace zvt {

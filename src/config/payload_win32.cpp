@@ -13,6 +13,7 @@
 #include "runtime/errors.h"
 #include "runtime/log.h"
 #include "runtime/paths.h"
+#include "runtime/process_state.h"
 
 namespace zvt {
 namespace {
@@ -75,12 +76,12 @@ void createLauncherTempDir() {
     std::string dir = file + "_dir" + std::to_string(seconds);
     logLine(L"Temp dir3: %hs", dir.c_str());
     if (CreateDirectoryA(dir.c_str(), nullptr)) {
-      launcherTempDirectory() = dir;
+      processState().launcherTempDirectory = dir;
       return;
     }
     logLine(L"Could not create dir (%d)", static_cast<int>(GetLastError()));
   }
-  launcherTempDirectory().clear();
+  processState().launcherTempDirectory.clear();
   fatalMessage(msg::kInternalError, "7");
 }
 
@@ -105,11 +106,11 @@ int extractPayload(bool createDirectory) {
   logLine(L"Included files: %d", count);
   // A negative count is as good as none: nothing to extract, no directory.
   if (count <= 0) {
-    if (createDirectory) launcherTempDirectory().clear();
+    if (createDirectory) processState().launcherTempDirectory.clear();
     return 0;
   }
   if (createDirectory) createLauncherTempDir();
-  const std::string tempDir = launcherTempDirectory();
+  const std::string tempDir = processState().launcherTempDirectory;
   if (tempDir.empty()) {
     // Without a directory every name would land in the current drive's root.
     logError(L"no launcher temporary directory to extract into");

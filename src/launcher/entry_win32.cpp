@@ -1,15 +1,15 @@
+#include "base/arguments.h"
 #include "base/win32.h"
 #include "config/accessors.h"
 #include "config/keys.h"
-#include "launcher/arguments.h"
 #include "launcher/entry.h"
 #include "launcher/launch.h"
-#include "launcher/process_state.h"
 #include "launcher/startup.h"
 #include "runtime/console.h"
 #include "runtime/log.h"
 #include "runtime/paths.h"
-#include "service/commands.h"
+#include "runtime/process_state.h"
+#include "service/commands_win32.h"
 #include "service/dispatcher.h"
 
 namespace zvt {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "launcher/arguments.h"
+#include "base/arguments.h"
 
 namespace zvt {
 

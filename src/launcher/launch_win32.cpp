@@ -1,8 +1,9 @@
+#include "config/accessors.h"
 #include "config/keys.h"
 #include "config/payload.h"
 #include "launcher/launch.h"
 #include "runtime/console.h"
-#include "runtime/environment.h"
+#include "runtime/environment_win32.h"
 #include "runtime/errors.h"
 #include "runtime/log.h"
 
@@ -12,7 +13,8 @@ namespace zvt {
 // plainly instead of pretending to run anything.
 int runApplication(const ArgumentList& arguments, bool registerConsoleHandler) {
   if (extractPayload(true) != 0) fatalMessage(msg::kInternalError, "16");
-  setNativeLibraryPath();
+  setNativeLibraryPath(config::getConfigString(key::kNativeLibraryDirectories),
+                       config::getConfigFlag(key::kRegisterDllDirectories));
   logLine(L"runApplication: %d arguments, console handler %d: not available yet", static_cast<int>(arguments.size()),
           registerConsoleHandler ? 1 : 0);
   writeConsoleText(stderr, L"Running the Java application is not available yet.\n");

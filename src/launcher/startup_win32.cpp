@@ -2,13 +2,13 @@
 #include "config/accessors.h"
 #include "config/keys.h"
 #include "config/loader.h"
-#include "jvm/launch/expansion.h"
-#include "launcher/process_state.h"
 #include "launcher/startup.h"
-#include "runtime/environment.h"
+#include "runtime/environment_win32.h"
 #include "runtime/errors.h"
+#include "runtime/expansion_win32.h"
 #include "runtime/log.h"
 #include "runtime/paths.h"
+#include "runtime/process_state.h"
 
 namespace zvt {
 namespace {
@@ -49,10 +49,10 @@ void setWorkingDirectory() {
 }  // namespace
 
 void prepareStartup() {
-  launcherTempDirectory().clear();
+  processState().launcherTempDirectory.clear();
   loadConfiguration();
   takeRuntimeFlavour();
-  reducePath();
+  if (config::getConfigFlag(key::kReducePath)) reducePath();
   removeJavaOptionsVariablesWhenConfigured();
   setWorkingDirectory();
 }

@@ -1,10 +1,9 @@
-// Environment and search path: cutting PATH down to the Windows directory,
-// putting the native-library directories in front of it, registering DLL
-// directories, and removing the variables through which users inject VM
-// options. Changes apply to this process and the processes it starts.
+// The grammar of environment and search path changes: which PATH entries
+// the reduction keeps, how the native-library prefix joins PATH, and the
+// variables through which users inject VM options. The Win32 operations that
+// apply them are in environment_win32.h.
 #pragma once
 
-#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -28,14 +27,5 @@ std::wstring keepWindowsEntries(const std::wstring& path, const std::wstring& wi
 // The native-library prefix followed by the current PATH, with one ";"
 // between them when the prefix does not end in one.
 std::wstring prefixedPath(const std::wstring& prefix, const std::wstring& currentPath);
-
-// Win32 operations.
-void reducePath();
-void clearJavaOptionsVariables();
-void setNativeLibraryPath();
-// A cookie for removeDllDirectory, or 0 when nothing was registered (key 154
-// off, the system lacks AddDllDirectory, or the call failed).
-uintptr_t addDllDirectory(const std::string& path);
-void removeDllDirectory(uintptr_t cookie);
 
 }  // namespace zvt

@@ -1,11 +1,11 @@
+#include "runtime/environment_win32.h"
+
 #include <cstdlib>
 #include <vector>
 
 #include "base/win32.h"
-#include "config/accessors.h"
-#include "config/keys.h"
-#include "jvm/launch/expansion.h"
 #include "runtime/environment.h"
+#include "runtime/expansion_win32.h"
 #include "runtime/log.h"
 #include "runtime/paths.h"
 
@@ -58,7 +58,6 @@ void putRuntimeEnvironment(const std::wstring& assignment) {
 }  // namespace
 
 void reducePath() {
-  if (!config::getConfigFlag(key::kReducePath)) return;
   std::wstring path = currentPath();
   if (path.empty()) return;
   std::wstring windows = windowsDirectory();
@@ -75,12 +74,12 @@ void clearJavaOptionsVariables() {
   for (const wchar_t* name : kJavaOptionsVariables) putRuntimeEnvironment(std::wstring(name) + L"=");
 }
 
-void setNativeLibraryPath() {
-  std::string directories = config::getConfigString(key::kNativeLibraryDirectories);
+void setNativeLibraryPath(const std::string& configured, bool registerDllDirectories) {
+  std::string directories = configured;
   logLine(L"native lib dir is %hs", directories.c_str());
   expandVariablesAnsi(directories);
-  std::string prefix = absolutePathList(directories, [](const std::string& entry) {
-    if (!entry.empty()) addDllDirectory(entry);
+  std::string prefix = absolutePathList(directories, [&](const std::string& entry) {
+    if (registerDllDirectories && !entry.empty()) addDllDirectory(entry);
   });
   // The old PATH is taken and written back in UTF-16: through the ANSI code
   // page, entries with other characters would come back as "?".
@@ -94,7 +93,6 @@ void setNativeLibraryPath() {
 }
 
 uintptr_t addDllDirectory(const std::string& path) {
-  if (!config::getConfigFlag(key::kRegisterDllDirectories)) return 0;
   auto add = kernel32Function<AddDllDirectoryFn>("AddDllDirectory");
   if (!add) return 0;
   std::wstring wide = toWide(path);

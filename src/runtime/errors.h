@@ -12,8 +12,11 @@ enum class ErrorDisplay { Dialog, Console };
 void setErrorDisplay(ErrorDisplay mode);
 ErrorDisplay errorDisplay();
 
-// The per-run directory of extracted files; fatalExit removes it when set.
-std::string& launcherTempDirectory();
+// Where message texts come from (the configuration installs its lookup once
+// it is loaded; without a source every message text is empty, as it is before
+// the configuration is read).
+using MessageSource = std::wstring (*)(uint32_t id);
+void setMessageSource(MessageSource source);
 
 void showError(const std::wstring& text);
 void showMessage(uint32_t id, const std::wstring* argument = nullptr);
@@ -22,7 +25,7 @@ void showMessageA(uint32_t id, const std::string& argument);
 [[noreturn]] void fatalText(const std::wstring& text);
 [[noreturn]] void fatalMessage(uint32_t id, const std::string& argument);
 [[noreturn]] void fatalMessageW(uint32_t id, const std::wstring* argument = nullptr);
-// Removes the launcher temporary directory, then ends the process with
+// Removes the launcher temporary directory (process state), then ends the process with
 // `code`. The only way the launcher ends itself.
 [[noreturn]] void fatalExit(int code);
 

@@ -4,18 +4,23 @@
 #include "base/handle.h"
 #include "base/text.h"
 #include "base/win32.h"
-#include "config/accessors.h"
-#include "config/keys.h"
 #include "runtime/console.h"
 #include "runtime/errors.h"
 #include "runtime/log.h"
 #include "runtime/message_format.h"
+#include "runtime/message_ids.h"
 #include "runtime/paths.h"
+#include "runtime/process_state.h"
 
 namespace zvt {
 namespace {
 
 ErrorDisplay g_display = ErrorDisplay::Dialog;
+MessageSource g_messages = nullptr;
+
+std::wstring messageText(uint32_t id) {
+  return g_messages ? g_messages(id) : std::wstring();
+}
 
 std::wstring longForm(const std::wstring& path) {
   std::vector<wchar_t> buf(kMessageCapacity);
@@ -33,16 +38,15 @@ void writeStandardError(const std::wstring& text) { writeConsoleText(stderr, tex
 void setErrorDisplay(ErrorDisplay mode) { g_display = mode; }
 ErrorDisplay errorDisplay() { return g_display; }
 
-std::string& launcherTempDirectory() {
-  static std::string* dir = new std::string();  // lives until exit
-  return *dir;
+void setMessageSource(MessageSource source) {
+  g_messages = source;
 }
 
 void showError(const std::wstring& text) {
   std::wstring log = logPath();
   std::wstring shown = withLogPath(text, log.empty() ? log : longForm(log));
   if (g_display == ErrorDisplay::Dialog) {
-    std::wstring caption = config::getMessageText(msg::kErrorCaption);
+    std::wstring caption = messageText(msg::kErrorCaption);
     MessageBoxW(nullptr, shown.c_str(), caption.c_str(), MB_ICONERROR | MB_OK);
     return;
   }
@@ -61,7 +65,7 @@ void showError(const std::wstring& text) {
 }
 
 void showMessage(uint32_t id, const std::wstring* argument) {
-  std::wstring text = config::getMessageText(id);
+  std::wstring text = messageText(id);
   if (argument) text = insertArgument(text, *argument);
   showError(text);
 }
@@ -109,7 +113,7 @@ void emptyDirectory(const std::wstring& path, bool recursive) {
 }
 
 void fatalExit(int code) {
-  const std::string& dir = launcherTempDirectory();
+  const std::string& dir = processState().launcherTempDirectory;
   if (!dir.empty()) {
     // The name is narrow text in the file functions' code page.
     std::wstring wide = toWide(dir);

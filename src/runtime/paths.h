@@ -35,6 +35,12 @@ const std::wstring& launcherDirectoryWidenedA();
 std::string tempDirectoryA();
 std::wstring tempDirectoryW(bool fatal);
 
+// Key 10009: with it, a temporary directory reached through a short path is
+// used in its long spelling where that survives the code page. Set by the
+// configuration loader; false until then. The choice is kept per setting, so
+// the log's early choice does not freeze the spelling.
+void setPreferLongTempPath(bool prefer);
+
 // Tests only: replaces the places the temporary directory candidates name
 // (index 0 system temp, 1 profile temp, 2 home, 3 common application data,
 // 4 Windows temp, 5 c:\temp, 6 c:\tmp, 7 Windows directory), so that the

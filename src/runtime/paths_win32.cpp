@@ -5,10 +5,9 @@
 #include "base/handle.h"
 #include "base/text.h"
 #include "base/win32.h"
-#include "config/accessors.h"
-#include "config/keys.h"
 #include "runtime/errors.h"
 #include "runtime/log.h"
+#include "runtime/message_ids.h"
 #include "runtime/path_rules.h"
 #include "runtime/paths.h"
 
@@ -341,6 +340,7 @@ struct TempDirectory {
 };
 
 TempPlaceOverride g_placeOverride = nullptr;
+bool g_preferLong = false;
 
 TempDirectory chooseTempDirectory(bool preferLong) {
   TempDirectory t;
@@ -365,7 +365,7 @@ TempDirectory chooseTempDirectory(bool preferLong) {
 // is used, so the choice is kept per setting instead of freezing the first.
 const TempDirectory& tempDirectory() {
   static TempDirectory* chosen[2] = {nullptr, nullptr};  // live until exit
-  const bool preferLong = config::getConfigFlag(key::kPreferLongTempPath);
+  const bool preferLong = g_preferLong;
   TempDirectory*& slot = chosen[preferLong ? 1 : 0];
   if (!slot) slot = new TempDirectory(chooseTempDirectory(preferLong));
   return *slot;
@@ -374,6 +374,10 @@ const TempDirectory& tempDirectory() {
 }  // namespace
 
 void overrideTempPlacesForTesting(TempPlaceOverride override) { g_placeOverride = override; }
+
+void setPreferLongTempPath(bool prefer) {
+  g_preferLong = prefer;
+}
 
 std::wstring moduleFileNameW() {
   return wideCall([](wchar_t* b, DWORD n) { return GetModuleFileNameW(nullptr, b, n); });

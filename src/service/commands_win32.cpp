@@ -6,10 +6,10 @@
 #include "base/text.h"
 #include "config/accessors.h"
 #include "config/keys.h"
-#include "launcher/process_state.h"
 #include "runtime/console.h"
 #include "runtime/paths.h"
-#include "service/commands.h"
+#include "runtime/process_state.h"
+#include "service/commands_win32.h"
 #include "service/dependencies.h"
 #include "service/stop_wait.h"
 

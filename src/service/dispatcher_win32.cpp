@@ -1,8 +1,8 @@
 #include <vector>
 
 #include "base/win32.h"
-#include "launcher/process_state.h"
 #include "runtime/log.h"
+#include "runtime/process_state.h"
 #include "service/dispatcher.h"
 
 namespace zvt {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "launcher/arguments.h"
+#include "base/arguments.h"
 
 namespace zvt {
 namespace {

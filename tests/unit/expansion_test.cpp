@@ -1,6 +1,6 @@
 // The expansion engine over given values: the fixed token rows in order,
 // environment variables, no rescanning of inserted values, long values.
-#include "jvm/launch/expansion.h"
+#include "runtime/expansion.h"
 
 #include <gtest/gtest.h>
 

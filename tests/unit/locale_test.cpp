@@ -4,8 +4,8 @@
 #include <set>
 
 #include "config/block_reader.h"
+#include "config/locale_table.h"
 #include "jvm/launch/locale_options.h"
-#include "jvm/launch/locale_table.h"
 
 namespace zvt {
 namespace {

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "base/text.h"
-#include "jvm/launch/expansion.h"
 #include "jvm/launch/vm_options.h"
+#include "runtime/expansion.h"
 #include "runtime/path_rules.h"
 
 namespace zvt::test {

@@ -7,6 +7,7 @@
 #include "runtime/errors.h"
 #include "runtime/log.h"
 #include "runtime/paths.h"
+#include "runtime/process_state.h"
 
 namespace zvt {
 namespace {
@@ -17,6 +18,7 @@ TEST(Child_Errors, ConsoleErrorWithLogPath) {
   logLine(L"first line sets up the log");
   ASSERT_FALSE(logPath().empty());
   setErrorDisplay(ErrorDisplay::Console);
+  setMessageSource(&config::getMessageText);
   config::current().messages[1009] = L"An internal error occurred (error code: {0}) {0}";
   std::wstring argument = L"16";
   showMessage(1009, &argument);
@@ -24,12 +26,13 @@ TEST(Child_Errors, ConsoleErrorWithLogPath) {
 
 TEST(Child_Errors, FatalExitRemovesTheLauncherTemporaryDirectory) {
   REQUIRE_CHILD();
-  launcherTempDirectory() = toNarrow(test::childEnv(L"ZVT_DIR"));
+  processState().launcherTempDirectory = toNarrow(test::childEnv(L"ZVT_DIR"));
   fatalExit(3);
 }
 
 TEST(Child_Errors, DialogCaptionComesFromMessage1000) {
   REQUIRE_CHILD();
+  setMessageSource(&config::getMessageText);
   config::current().messages[1000] = L"Fehler";
   fatalText(L"Internal Error: magic");
 }

@@ -6,6 +6,7 @@
 #include "base/text.h"
 #include "child.h"
 #include "config/accessors.h"
+#include "runtime/errors.h"
 #include "runtime/log.h"
 #include "runtime/path_rules.h"
 #include "runtime/paths.h"
@@ -53,9 +54,8 @@ TEST(Child_Paths, PreferLongTurnsAShortTemporaryPathLong) {
   REQUIRE_CHILD();
   std::string expectedLong = toNarrow(test::childEnv(L"ZVT_EXPECT_LONG"));
   std::string expectedShort = toNarrow(test::childEnv(L"ZVT_EXPECT_SHORT"));
-  config::current().entries.erase(10009);
-  EXPECT_EQ(expectedShort, tempDirectoryA());
-  config::current().entries[10009] = "1";
+  EXPECT_EQ(expectedShort, tempDirectoryA());  // before the configuration says anything
+  setPreferLongTempPath(true);
   EXPECT_EQ(expectedLong, tempDirectoryA());
   // The wide form names the directory as the system gave it either way.
   EXPECT_EQ(test::childEnv(L"ZVT_EXPECT_SHORT"), tempDirectoryW(false));
@@ -72,6 +72,7 @@ bool noUsablePlace(int place, std::string& narrow, std::wstring& wide) {
 TEST(Child_Paths, NoUsableTemporaryDirectoryIsFatal) {
   REQUIRE_CHILD();
   config::current().messages[1015] = L"You must be at least Poweruser to run this program.";
+  setMessageSource(&config::getMessageText);
   overrideTempPlacesForTesting(&noUsablePlace);
   EXPECT_TRUE(tempDirectoryW(false).empty());  // the log's non-fatal form
   tempDirectoryA();                             // ends the process

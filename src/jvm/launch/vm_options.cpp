@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/arguments.h"
 #include "base/log_sink.h"
 #include "base/text.h"
 #include "config/accessors.h"
@@ -10,7 +11,6 @@
 #include "jvm/launch/module_options.h"
 #include "jvm/launch/option_lines.h"
 #include "jvm/launch/version_options.h"
-#include "launcher/arguments.h"
 
 namespace zvt {
 namespace {

@@ -4,8 +4,8 @@
 // return the process exit code.
 #pragma once
 
+#include "base/arguments.h"
 #include "base/win32.h"
-#include "launcher/arguments.h"
 
 namespace zvt {
 

@@ -1,4 +1,4 @@
-#include "jvm/launch/locale_table.h"
+#include "config/locale_table.h"
 
 namespace zvt {
 

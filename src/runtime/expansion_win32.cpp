@@ -1,7 +1,10 @@
+#include "runtime/expansion_win32.h"
+
 #include "base/win32.h"
-#include "jvm/launch/expansion.h"
 #include "runtime/errors.h"
+#include "runtime/expansion.h"
 #include "runtime/paths.h"
+#include "runtime/process_state.h"
 
 // With UNICODE, the SDK headers of mingw-w64 map both GetEnvironmentStrings
 // and GetEnvironmentStringsA to the wide function; the narrow expansion
@@ -46,8 +49,8 @@ void expandVariables(std::wstring& text, bool ansiSafe) {
   // ends the process, before anything is replaced.
   values.systemTempDirectory = ansiSafe ? toWide(tempDirectoryA()) : tempDirectoryW(true);
   values.launcherDirectory = ansiSafe ? toWide(launcherDirectoryA()) : launcherDirectoryW();
-  values.launcherTempDirectory = toWide(launcherTempDirectory());
-  values.jvmHome = toWide(jvmHome());
+  values.launcherTempDirectory = toWide(processState().launcherTempDirectory);
+  values.jvmHome = toWide(processState().jvm.home);
   values.environment = environmentW();
   expandWith(text, values);
 }
@@ -56,8 +59,8 @@ void expandVariablesAnsi(std::string& text) {
   ExpansionValuesA values;
   values.systemTempDirectory = tempDirectoryA();
   values.launcherDirectory = launcherDirectoryA();
-  values.launcherTempDirectory = launcherTempDirectory();
-  values.jvmHome = jvmHome();
+  values.launcherTempDirectory = processState().launcherTempDirectory;
+  values.jvmHome = processState().jvm.home;
   values.environment = environmentA();
   expandWith(text, values);
 }

@@ -1,4 +1,4 @@
-#include "launcher/arguments.h"
+#include "base/arguments.h"
 
 namespace zvt {
 

@@ -1,4 +1,4 @@
-#include "jvm/launch/expansion.h"
+#include "runtime/expansion.h"
 
 #include "base/log_sink.h"
 #include "base/text.h"
@@ -117,11 +117,6 @@ void expandImpl(String& text, const ExpansionValues<String>& values) {
   for (const String& entry : values.environment) expandEnvironmentEntry(text, entry);
 }
 
-std::string& jvmHomeStorage() {
-  static std::string* home = new std::string();  // lives until exit
-  return *home;
-}
-
 }  // namespace
 
 size_t replaceAll(std::wstring& text, const std::wstring& token, const std::wstring& value) {
@@ -136,13 +131,6 @@ void expandWith(std::wstring& text, const ExpansionValuesW& values) {
 }
 void expandWith(std::string& text, const ExpansionValuesA& values) {
   expandImpl(text, values);
-}
-
-void setJvmHome(const std::string& home) {
-  jvmHomeStorage() = home;
-}
-const std::string& jvmHome() {
-  return jvmHomeStorage();
 }
 
 }  // namespace zvt

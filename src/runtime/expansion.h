@@ -1,8 +1,8 @@
 // Variable expansion in configuration values: the launcher's fixed tokens
 // ("%QUARN_EXEDIR%", "${launcher:sys.tempDir}", ...) and "${NAME}" for
 // environment variables. The engine here is platform-free and works on the
-// values it is given; expandVariables/expandVariablesAnsi gather the values
-// from the running launcher.
+// values it is given; expandVariables/expandVariablesAnsi (expansion_win32.h)
+// gather the values from the running launcher.
 #pragma once
 
 #include <string>
@@ -40,15 +40,5 @@ size_t replaceAll(std::string& text, const std::string& token, const std::string
 // is seen by every later step; nothing is revisited.
 void expandWith(std::wstring& text, const ExpansionValuesW& values);
 void expandWith(std::string& text, const ExpansionValuesA& values);
-
-// The selected runtime's home, set by the JVM search; empty before.
-void setJvmHome(const std::string& home);
-const std::string& jvmHome();
-
-// The launcher's values (Win32). `ansiSafe` takes the launcher directory and
-// the temporary directory in their ANSI-safe forms. Ends the process with
-// message 1015 when there is no usable temporary directory.
-void expandVariables(std::wstring& text, bool ansiSafe);
-void expandVariablesAnsi(std::string& text);
 
 }  // namespace zvt

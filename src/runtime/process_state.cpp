@@ -1,4 +1,4 @@
-#include "launcher/process_state.h"
+#include "runtime/process_state.h"
 
 namespace zvt {
 

@@ -1,0 +1,26 @@
+// Environment and search path: cutting PATH down to the Windows directory,
+// putting the native-library directories in front of it, registering DLL
+// directories, and removing the variables through which users inject VM
+// options. Changes apply to this process and the processes it starts. The
+// caller decides from the configuration whether each applies.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace zvt {
+
+// Keeps only the PATH entries under the Windows directory (key 10010).
+void reducePath();
+void clearJavaOptionsVariables();
+// Puts `directories` (key 10004, ";"-separated, expanded and made absolute
+// here) in front of PATH; each is also registered as a DLL directory when
+// `registerDllDirectories` (key 154).
+void setNativeLibraryPath(const std::string& directories, bool registerDllDirectories);
+// Registers `path` in the DLL search list. A cookie for removeDllDirectory,
+// or 0 when nothing was registered (the system lacks AddDllDirectory, or the
+// call failed). Callers register only when key 154 asks for it.
+uintptr_t addDllDirectory(const std::string& path);
+void removeDllDirectory(uintptr_t cookie);
+
+}  // namespace zvt
