@@ -118,7 +118,7 @@ void Assembly::readOptionsFile(OptionsFile& file) {
 // A configured option text: expanded, split into words (blanks separate,
 // quotes group), includes joined with their file name, each word one line.
 void Assembly::addConfiguredText(uint32_t key) {
-  std::string text = config::getConfigString(key, kOptionTextCapacity);
+  std::string text = config::getConfigString(key);
   host_.expand(text);
   // Splitting works on UTF-16 units; the bytes widened one to one come back
   // unchanged, whatever code page they are in (no lead or trail byte of a
@@ -139,7 +139,7 @@ void Assembly::addVersionSpecificOptions() {
   const int major = majorJavaVersion(request_.jvmVersion);
   for (int i = 0; i < count; ++i) {
     const uint32_t conditionKey = key::kVersionOptionLinesFirst + 2u * static_cast<uint32_t>(i);
-    std::string condition = config::getConfigString(conditionKey, kOptionTextCapacity);
+    std::string condition = config::getConfigString(conditionKey);
     ConditionResult result = matchVersionCondition(condition, request_.jvmVersion, major);
     if (result == ConditionResult::Malformed) logErrorText(L"expected dash");
     if (result != ConditionResult::Match) continue;

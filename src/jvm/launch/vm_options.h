@@ -54,8 +54,6 @@ class VmOptionHost : public PathProbe, public ArgumentFileLoader {
 constexpr size_t kMaxIncludeDepth = 16;
 // Version-specific lines tested at most (the count is configuration data).
 constexpr int kMaxVersionOptionLines = 1000;
-// Configured option texts are read into buffers of this many bytes.
-constexpr size_t kOptionTextCapacity = 6000;
 
 // What the launch knows besides the configuration.
 struct VmOptionRequest {
