@@ -69,7 +69,9 @@ class Assembly {
 void Assembly::addOptionLine(const OptionLine& line, const std::wstring* includingFile) {
   ClassifiedLine kind = classifyOptionLine(line.narrow);
   if (kind.kind == OptionLineKind::Include) {
-    include(line.wide.substr(kind.restOffset), includingFile);
+    // Both forms begin with the same ASCII prefix; a conversion that failed
+    // leaves no name to open.
+    include(line.wide.size() >= kind.restOffset ? line.wide.substr(kind.restOffset) : std::wstring(), includingFile);
   } else if (!takeClassPathLine(line, kind, pending_)) {
     options_.push_back(line.narrow);
   }
