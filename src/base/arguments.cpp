@@ -36,36 +36,4 @@ void splitArguments(const std::wstring& text, ArgumentList& list) {
   }
 }
 
-bool switchWord(const std::wstring& argument, std::wstring& word) {
-  if (argument.empty() || (argument[0] != L'/' && argument[0] != L'-')) return false;
-  size_t skip = (argument.size() > 1 && argument[1] == L'-') ? 2 : 1;
-  word = argument.substr(skip);
-  return true;
-}
-
-Command commandFor(const std::wstring& word) {
-  static const struct {
-    const wchar_t* word;
-    Command command;
-  } kTable[] = {
-      {L"?", Command::Help},
-      {L"help", Command::Help},
-      {L"install", Command::Install},
-      {L"install-and-start", Command::InstallAndStart},
-      {L"install-auto", Command::InstallAuto},
-      {L"install-demand", Command::InstallDemand},
-      {L"uninstall", Command::Uninstall},
-      {L"stop", Command::Stop},
-      {L"start", Command::Start},
-      {L"restart", Command::Restart},
-      {L"status", Command::Status},
-      {L"run", Command::Run},
-      {L"run-redirect", Command::RunRedirect},
-  };
-  for (const auto& row : kTable) {
-    if (word == row.word) return row.command;
-  }
-  return Command::None;
-}
-
 }  // namespace zvt

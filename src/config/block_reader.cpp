@@ -107,14 +107,30 @@ bool BlockReader::readWString(std::wstring& value) {
   return true;
 }
 
+namespace {
+
+// A seek that fails leaves the position wherever it was: the read behind it
+// would take bytes from the wrong place. It counts as a failure of that read,
+// with its fatal text.
+bool seekFor(BlockReader& reader, uint64_t offset, ReadFailure failure) {
+  if (reader.seek(offset)) return true;
+  logText(L"seek to " + decimalUnsigned(offset) + L" failed");
+  reader.fail(failure);
+  return false;
+}
+
+}  // namespace
+
 bool locateBlock(BlockReader& reader, uint64_t& blockOffset) {
   uint32_t peOffset;
   uint16_t sections;
   uint16_t optionalHeaderSize;
-  if (!reader.seek(60) || !reader.readInt(peOffset)) return false;
-  if (!reader.seek(uint64_t{peOffset} + 6) || !reader.readShort(sections)) return false;
+  if (!seekFor(reader, 60, ReadFailure::ReadInt) || !reader.readInt(peOffset)) return false;
+  if (!seekFor(reader, uint64_t{peOffset} + 6, ReadFailure::ReadShort) || !reader.readShort(sections)) return false;
   logText(L"number of sections: " + decimal(sections));
-  if (!reader.seek(uint64_t{peOffset} + 20) || !reader.readShort(optionalHeaderSize)) return false;
+  if (!seekFor(reader, uint64_t{peOffset} + 20, ReadFailure::ReadShort) || !reader.readShort(optionalHeaderSize)) {
+    return false;
+  }
   logText(L"size of optional headers: " + decimal(optionalHeaderSize));
   // T points at SizeOfRawData of the last section header: the PE signature
   // (4), the file header (20) and the optional header precede the table; 40
@@ -123,11 +139,12 @@ bool locateBlock(BlockReader& reader, uint64_t& blockOffset) {
   logText(L"resSectionTableStart: " + decimal(static_cast<long long>(t) - 16));
   uint32_t rawDataSize;
   uint32_t rawDataOffset;
-  if (!reader.seek(t) || !reader.readInt(rawDataSize)) return false;
-  if (!reader.seek(t + 4) || !reader.readInt(rawDataOffset)) return false;
+  if (!seekFor(reader, t, ReadFailure::ReadInt) || !reader.readInt(rawDataSize)) return false;
+  if (!seekFor(reader, t + 4, ReadFailure::ReadInt) || !reader.readInt(rawDataOffset)) return false;
   logText(L"rawDataSize: " + decimal(rawDataSize) + L", rawDataOffset: " + decimal(rawDataOffset));
   blockOffset = uint64_t{rawDataSize} + rawDataOffset;
-  return reader.seek(blockOffset);
+  // The block starts with its magic word, read next.
+  return seekFor(reader, blockOffset, ReadFailure::ReadInt);
 }
 
 void splitLocale(const std::string& locale, std::string& language, std::string& country) {
@@ -150,6 +167,10 @@ bool readMessages(BlockReader& reader, uint32_t count, std::map<uint32_t, std::w
 }  // namespace
 
 ReadFailure loadBlock(ByteSource& source, const std::string& locale, LoadedConfiguration& out) {
+  return loadBlock(source, LocaleSource([&locale] { return locale; }), out);
+}
+
+ReadFailure loadBlock(ByteSource& source, const LocaleSource& localeSource, LoadedConfiguration& out) {
   BlockReader reader(source);
   uint64_t blockOffset = 0;
   uint32_t word;
@@ -171,6 +192,7 @@ ReadFailure loadBlock(ByteSource& source, const std::string& locale, LoadedConfi
   }
   if (!reader.readInt(count) || !readMessages(reader, count, &out.messages)) return reader.failure();
 
+  const std::string locale = localeSource ? localeSource() : std::string();
   splitLocale(locale, out.language, out.country);
 
   uint32_t sets;

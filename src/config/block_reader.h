@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 
@@ -48,7 +49,9 @@ class BlockReader {
 };
 
 // Where the block starts: right behind the raw data of the last entry of the
-// PE section table. Logs the header values on the way.
+// PE section table. Logs the header values on the way. Every false return
+// has recorded a failure in the reader; a failed seek is the failure of the
+// read it was for.
 bool locateBlock(BlockReader& reader, uint64_t& blockOffset);
 
 struct LoadedConfiguration {
@@ -60,8 +63,13 @@ struct LoadedConfiguration {
 };
 
 // Reads the block of a PE image: header walk, magic, entries, messages, then
-// the localized sets matching `locale` (a prefix comparison against the
+// the localized sets matching the locale (a prefix comparison against the
 // set's code). On failure `out` may be partly filled and must not be used.
+// The locale is asked for once the messages are read, so a block damaged
+// before them never asks (the launcher's detection logs what it found).
+using LocaleSource = std::function<std::string()>;
+ReadFailure loadBlock(ByteSource& source, const LocaleSource& locale, LoadedConfiguration& out);
+// The same with a locale known in advance.
 ReadFailure loadBlock(ByteSource& source, const std::string& locale, LoadedConfiguration& out);
 
 // Splits a detected locale ("de", "de_AT") into language and country.

@@ -20,7 +20,7 @@ int loadConfigurationFrom(const std::wstring& path) {
   UniqueHandle file = openPackedFileOrExit(path);
   FileSource source(file.get());
   LoadedConfiguration& config = config::current();
-  ReadFailure failure = loadBlock(source, detectLocale(), config);
+  ReadFailure failure = loadBlock(source, LocaleSource(&detectLocale), config);
   if (failure != ReadFailure::None) fatalText(fatalTextFor(failure));
   file.reset();
 

@@ -20,19 +20,27 @@ size_t firstSeparator(const std::string& name) {
   return it == name.end() ? std::string::npos : static_cast<size_t>(it - name.begin());
 }
 
+// The port number of COM<n> and LPT<n>: 1 to 9, and the superscripts
+// U+00B9, U+00B2 and U+00B3, which Windows takes as the digits 1 to 3.
+bool isPortDigit(wchar_t c) {
+  return (c >= L'1' && c <= L'9') || c == 0x00B9 || c == 0x00B2 || c == 0x00B3;
+}
+
 // Windows maps these names, with any extension and in any directory, to
 // devices: "lib\nul.jar" would write to no file, "con" to the console.
-bool isReservedDeviceName(const std::string& component) {
-  std::string stem = component.substr(0, component.find('.'));
-  while (!stem.empty() && stem.back() == ' ') stem.pop_back();
-  std::transform(stem.begin(), stem.end(), stem.begin(),
-                 [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; });
-  static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
-  for (const char* d : kDevices) {
+// `component` holds the characters the file system will see.
+bool isReservedDeviceName(const std::wstring& component) {
+  std::wstring stem = component.substr(0, component.find(L'.'));
+  while (!stem.empty() && stem.back() == L' ') stem.pop_back();
+  for (auto& c : stem) {
+    if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
+  }
+  static const wchar_t* const kDevices[] = {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"};
+  for (const wchar_t* d : kDevices) {
     if (stem == d) return true;
   }
-  return stem.size() == 4 && (stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0) && stem[3] >= '1' &&
-         stem[3] <= '9';
+  return stem.size() == 4 && (stem.compare(0, 3, L"COM") == 0 || stem.compare(0, 3, L"LPT") == 0) &&
+         isPortDigit(stem[3]);
 }
 
 bool writeWhole(ByteSink& target, const uint8_t* data, uint32_t size) {
@@ -63,7 +71,7 @@ std::vector<std::string> includedFileNames(const std::string& list, long long co
   return names;
 }
 
-const char* refusedNameReason(const std::string& name) {
+const char* refusedNameReason(const std::string& name, NameDecoder decode) {
   if (name.empty()) return "empty name";
   if (isSeparator(name[0])) return "absolute name";
   if (name.find("..") != std::string::npos) return "parent directory reference";
@@ -73,8 +81,9 @@ const char* refusedNameReason(const std::string& name) {
       std::any_of(name.begin() + static_cast<std::ptrdiff_t>(first) + 1, name.end(), isSeparator)) {
     return "more than one directory level";
   }
-  if (isReservedDeviceName(name.substr(0, first)) ||
-      (first != std::string::npos && isReservedDeviceName(name.substr(first + 1)))) {
+  if (!decode) decode = &widenBytes;
+  if (isReservedDeviceName(decode(name.substr(0, first))) ||
+      (first != std::string::npos && isReservedDeviceName(decode(name.substr(first + 1))))) {
     return "reserved device name";
   }
   return nullptr;

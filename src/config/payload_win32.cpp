@@ -46,7 +46,7 @@ class FileSink final : public ByteSink {
 // Names come from our own block, but a damaged or hand-made block must not
 // make the launcher write outside its temporary directory.
 void refuseUnsafeName(const std::string& name) {
-  const char* reason = refusedNameReason(name);
+  const char* reason = refusedNameReason(name, &toWide);
   if (!reason) return;
   logError(L"refusing included file name \"%hs\": %hs", name.c_str(), reason);
   fileCannotBeCreated();

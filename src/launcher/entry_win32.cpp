@@ -1,7 +1,7 @@
-#include "base/arguments.h"
 #include "base/win32.h"
 #include "config/accessors.h"
 #include "config/keys.h"
+#include "launcher/command_line.h"
 #include "launcher/entry.h"
 #include "launcher/launch.h"
 #include "launcher/startup.h"
@@ -82,39 +82,26 @@ int processEntry() {
 
   const wchar_t* commandLine = GetCommandLineW();
   logLine(L"command line %ls", commandLine);
-  ArgumentList list;
-  splitArguments(commandLine, list);
-  std::wstring programPath;
-  if (!list.empty()) {
-    programPath = list.front();
-    list.erase(list.begin());
-  }
-
-  // The service child: the host appends the marker, whatever precedes it.
-  if (!list.empty() && list.back() == kRestartMarker) {
-    list.pop_back();
-    runApplication(list, true);
+  EntryCommandLine line = parseEntryCommandLine(commandLine);
+  if (line.serviceChild) {
+    runApplication(line.arguments, true);
     return 0;
   }
-
-  Command command = Command::None;
-  std::wstring word;
-  if (!list.empty() && switchWord(list.front(), word)) {
-    list.erase(list.begin());
-    if (!list.empty()) {
-      // The name buffer holds 6000 units with its terminator. A longer name
-      // is refused rather than cut: a cut name would address some other
-      // service than the one the user typed.
-      if (list.front().size() >= kServiceNameCapacity) {
-        logError(L"service name argument too long (%d units)", static_cast<int>(list.front().size()));
-        writeConsoleText(stderr, L"The service name is too long.\n");
-        return 1;
-      }
-      state.serviceName = list.front();
+  if (line.serviceNameTooLong) {
+    // The name buffer holds 6000 units with its terminator. For a command
+    // that works on the name a longer one is refused rather than cut: a cut
+    // name would address some other service than the one the user typed.
+    // The other commands go on with the configured name.
+    int units = static_cast<int>(line.arguments.front().size());
+    if (commandUsesServiceName(line.command)) {
+      logError(L"service name argument too long (%d units)", units);
+      writeConsoleText(stderr, L"The service name is too long.\n");
+      return 1;
     }
-    command = commandFor(word);
+    logLine(L"service name argument too long (%d units), not used", units);
   }
-  return dispatch(command, programPath, list);
+  if (line.hasServiceName) state.serviceName = line.serviceName;
+  return dispatch(line.command, line.programPath, line.arguments);
 }
 
 }  // namespace zvt

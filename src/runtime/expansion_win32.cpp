@@ -48,7 +48,7 @@ void expandVariables(std::wstring& text, bool ansiSafe) {
   // The system temporary directory first: it is the one value whose absence
   // ends the process, before anything is replaced.
   values.systemTempDirectory = ansiSafe ? toWide(tempDirectoryA()) : tempDirectoryW(true);
-  values.launcherDirectory = ansiSafe ? toWide(launcherDirectoryA()) : launcherDirectoryW();
+  values.launcherDirectory = ansiSafe ? launcherDirectoryAnsiSafeW() : launcherDirectoryW();
   values.launcherTempDirectory = toWide(processState().launcherTempDirectory);
   values.jvmHome = toWide(processState().jvm.home);
   values.environment = environmentW();

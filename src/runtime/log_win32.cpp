@@ -9,13 +9,13 @@
 #include "base/text.h"
 #include "base/win32.h"
 #include "runtime/log.h"
+#include "runtime/log_format.h"
 #include "runtime/paths.h"
 
 namespace zvt {
 namespace {
 
 constexpr size_t kEnvCapacity = 6000;
-constexpr int kMaxLogNumber = 1000;
 
 struct LogState {
   CRITICAL_SECTION lock;
@@ -51,17 +51,6 @@ bool envIsYes(const wchar_t* name) {
   return n > 0 && n < kEnvCapacity && wcscmp(buf, L"yes") == 0;
 }
 
-// Text with "\n" as CR LF, in UTF-8: what a "ccs=UTF-8" text stream writes.
-std::string encodeLine(const std::wstring& text) {
-  std::wstring crlf;
-  crlf.reserve(text.size() + 8);
-  for (wchar_t c : text) {
-    if (c == L'\n') crlf.push_back(L'\r');
-    crlf.push_back(c);
-  }
-  return utf16ToUtf8(crlf);
-}
-
 // One open, append, close per line: every line is on disk at once, and other
 // processes may read or remove the log between lines.
 bool appendToFile(const std::wstring& path, const std::string& bytes, bool truncate) {
@@ -81,19 +70,13 @@ void setUp(LogState& s) {
   s.started = true;
   if (!envIsYes(L"QUARN_LOG") && !envIsYes(L"ZENTROVIA_LOG")) return;
 
-  std::wstring dir = tempDirectoryW(false);
-  if (!dir.empty() && dir.back() != L'\\' && dir.back() != L'/') dir += L'\\';
-  if (dir.empty()) dir = L"c:\\";
-  for (int i = 1; i <= kMaxLogNumber; ++i) {
-    s.path = dir + L"zvt_nlog_" + decimal(i) + L".log";
-    if (!fileExists(s.path)) break;
-  }
+  std::wstring dir = logDirectory(tempDirectoryW(false));
+  s.path = logFilePath(dir, [](const std::wstring& path) { return fileExists(path); });
 
   time_t now = time(nullptr);
   const char* when = ctime(&now);  // ends with its own line break
-  std::wstring first = L"Started executable " + moduleFileNameW() + L" at " + widenBytes(when ? when : "\n") + L"\n";
-  // A UTF-8 text stream starts a new file with the byte order mark.
-  std::string bytes = "\xEF\xBB\xBF" + encodeLine(first);
+  std::wstring first = firstLogLine(moduleFileNameW(), when ? when : "");
+  std::string bytes = kUtf8ByteOrderMark + encodeLogText(first);
   if (!appendToFile(s.path, bytes, true)) {
     s.path = L"c:\\zvt_nlog";
     appendToFile(s.path, bytes, true);  // on failure later lines retry by appending
@@ -122,13 +105,9 @@ void writeLine(bool isError, const std::wstring& text) {
   EnterCriticalSection(&s.lock);
   setUp(s);
   if (!s.path.empty()) {
-    // 32-bit millisecond arithmetic, unpadded milliseconds: 3.007 s is [3:7].
+    // 32-bit millisecond arithmetic, as the stamp has always used.
     unsigned int elapsed = static_cast<unsigned int>(nowMs() - s.startMs);
-    std::wstring line = L"[" + decimal(elapsed / 1000) + L":" + decimal(elapsed % 1000) + L"] ";
-    if (isError) line += L"ERROR: ";
-    line += text;
-    line += L"\n";
-    appendToFile(s.path, encodeLine(line), false);
+    appendToFile(s.path, encodeLogText(stampedLogLine(elapsed, isError, text)), false);
   }
   LeaveCriticalSection(&s.lock);
 }

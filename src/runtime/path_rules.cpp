@@ -57,4 +57,30 @@ std::wstring directoryOf(const std::wstring& path) {
   return sep == std::wstring::npos ? std::wstring() : path.substr(0, sep + 1);
 }
 
+std::wstring baseNameOf(const std::wstring& path) {
+  size_t slash = path.find_last_of(L"\\/");
+  std::wstring file = slash == std::wstring::npos ? path : path.substr(slash + 1);
+  size_t dot = file.rfind(L'.');
+  return dot == std::wstring::npos ? file : file.substr(0, dot);
+}
+
+std::string joinAbsolutePathList(const std::string& list,
+                                 const std::function<std::string(const std::string&)>& makeAbsolute,
+                                 const std::function<void(const std::string&)>& callback) {
+  std::string out;
+  size_t start = 0;
+  while (start < list.size()) {
+    size_t semi = list.find(';', start);
+    std::string element = list.substr(start, semi == std::string::npos ? std::string::npos : semi - start);
+    if (element.empty()) break;
+    std::string absolute = makeAbsolute(element);
+    out += absolute;
+    if (callback) callback(absolute);
+    if (semi == std::string::npos) break;
+    start = semi + 1;
+    if (start < list.size() && list[start] != ';') out += ';';
+  }
+  return out;
+}
+
 }  // namespace zvt

@@ -1,6 +1,7 @@
 // Platform-free path grammar shared by the narrow and wide path helpers.
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace zvt {
@@ -23,5 +24,15 @@ bool isDriveRoot(const std::wstring& path);
 
 // The directory part of a file path, with its trailing separator.
 std::wstring directoryOf(const std::wstring& path);
+
+// The file name of a path without its directory and its extension.
+std::wstring baseNameOf(const std::wstring& path);
+
+// Each ";"-separated element of `list` through `makeAbsolute`, joined with
+// ";"; the list ends at its first empty element. `callback` sees each
+// element made absolute.
+std::string joinAbsolutePathList(const std::string& list,
+                                 const std::function<std::string(const std::string&)>& makeAbsolute,
+                                 const std::function<void(const std::string&)>& callback = nullptr);
 
 }  // namespace zvt

@@ -25,9 +25,9 @@ std::wstring moduleBaseName();
 // The directory holding the executable, with a trailing backslash.
 const std::string& launcherDirectoryA();
 const std::wstring& launcherDirectoryW();
-// The narrow form widened byte by byte (each byte becomes the unit of the
-// same value).
-const std::wstring& launcherDirectoryWidenedA();
+// The ANSI-safe narrow form read back through the file code page: the
+// directory as the narrow interfaces name it, in UTF-16.
+const std::wstring& launcherDirectoryAnsiSafeW();
 
 // The temporary directory (chosen once among the candidates). The narrow
 // form ends the process with message 1015 when there is none; the wide form
@@ -54,15 +54,15 @@ std::string makeTempFileName();
 // Joins a relative path to a base directory: the directory of `baseFile`
 // when given, else the launcher directory. Backslashes are collapsed.
 std::string makeAbsolute(const std::string& path, const std::string* baseFile = nullptr);
-// Wide variant; `widenedBase` takes the launcher directory's widened narrow
-// form instead of its wide form.
+// Wide variant; `ansiSafeBase` takes the launcher directory's ANSI-safe form
+// (launcherDirectoryAnsiSafeW) instead of its wide form.
 std::wstring makeAbsoluteW(const std::wstring& path, const std::wstring* baseFile = nullptr,
-                           bool widenedBase = false);
+                           bool ansiSafeBase = false);
 
 // makeAbsolute, then the system's full-path normalization; lowercased unless
 // keepCase.
 std::string fullPath(const std::string& path, bool keepCase);
-std::wstring fullPathW(const std::wstring& path, bool keepCase, bool widenedBase = false);
+std::wstring fullPathW(const std::wstring& path, bool keepCase, bool ansiSafeBase = false);
 
 // Each ";"-separated element made absolute (stops at the first empty one),
 // joined with ";"; `callback` sees each new element.

@@ -57,10 +57,17 @@ TEST(DamagedBlock, WrongMagicAndHugeLength) {
   std::string broken = bytes;
   broken[bytes.size() - blockSize] ^= 0x01;
   ASSERT_TRUE(test::writeFileBytes(exe, broken));
-  test::RunResult r = box.run(exe, L"/?");
+  test::RunOptions logOn;
+  logOn.setEnv[L"QUARN_LOG"] = L"yes";
+  test::RunResult r = box.run(exe, L"/?", logOn);
   EXPECT_EQ(1u, r.exitCode);
   ASSERT_EQ(1u, r.dialogs.size());
-  EXPECT_EQ(L"Internal Error: magic", r.dialogs[0].text);
+  // With the log on, the text names the log after the fatal text.
+  EXPECT_EQ(0u, r.dialogs[0].text.find(L"Internal Error: magic\n\nLog: ")) << r.dialogs[0].text;
+  // The block was not read: no locale was looked up for it.
+  std::string log = box.log();
+  EXPECT_TRUE(contains(log, "rawDataSize: ")) << log;
+  EXPECT_FALSE(contains(log, "language/country is")) << log;
 
   // A value length of 0xFFFFFFFF: no huge allocation, the readString error.
   broken = bytes;

@@ -2,6 +2,7 @@
 // grammar, the service-name argument.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -37,7 +38,10 @@ TEST(Entry, UsageNamesTheExecutable) {
 // Outside the Service Control Manager the dispatcher call fails with 1063;
 // under Wine it takes seconds to give up, so the cases run side by side.
 TEST(Entry, UnrecognisedCommandLinesReachTheDispatcher) {
-  const std::vector<std::wstring> cases = {L"", L"/bogus name extra", L"/INSTALL", L"-/install", L"install"};
+  // An unknown switch with a name too long for the name buffer is no
+  // different: the name is not used on this path.
+  const std::vector<std::wstring> cases = {L"",          L"/bogus name extra", L"/INSTALL",
+                                           L"-/install", L"install",           L"/bogus " + std::wstring(6000, L'n')};
   struct Run {
     std::unique_ptr<LauncherSandbox> box;
     std::wstring exe;
@@ -57,7 +61,7 @@ TEST(Entry, UnrecognisedCommandLinesReachTheDispatcher) {
   for (auto& t : threads) t.join();
   for (size_t i = 0; i < cases.size(); ++i) {
     const test::RunResult& r = runs[i].result;
-    std::string label(cases[i].begin(), cases[i].end());
+    std::string label(cases[i].begin(), cases[i].begin() + std::min<size_t>(cases[i].size(), 40));
     EXPECT_FALSE(r.timedOut) << label;
     EXPECT_EQ(0u, r.exitCode) << label;
     EXPECT_TRUE(r.out.empty()) << label << ": " << r.out;
@@ -80,12 +84,17 @@ TEST(Entry, TheRestartMarkerWinsOverASwitch) {
   EXPECT_FALSE(contains(log, "Installed service")) << log;
 }
 
-TEST(Entry, AnOverlongServiceNameIsRefused) {
+TEST(Entry, AnOverlongServiceNameIsRefusedWhereTheNameIsUsed) {
   LauncherSandbox box(L"longname");
-  std::wstring exe = box.pack(basicContent());
+  std::wstring exe = box.pack(basicContent(), L"myservice.exe");
   test::RunResult r = box.run(exe, L"/status " + std::wstring(6000, L'n'));
   EXPECT_EQ(1u, r.exitCode);
   EXPECT_TRUE(contains(r.err, "The service name is too long.")) << r.err;
+  // The usage line does not use the name: it is printed as for "/?" alone.
+  r = box.run(exe, L"/? " + std::wstring(6000, L'n'));
+  EXPECT_EQ(0u, r.exitCode) << r.err;
+  EXPECT_EQ(0u, r.out.find("Usage: myservice.exe /install")) << r.out;
+  EXPECT_FALSE(contains(r.err, "too long")) << r.err;
   // 5999 units still fit the buffer and reach the command (which then finds
   // no such service).
   r = box.run(exe, L"/status " + std::wstring(5999, L'n'));

@@ -2,6 +2,8 @@
 // Java options variables of key 10012, and the locale the loader detects.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "base/text.h"
 #include "launcher_fixture.h"
 
@@ -94,10 +96,40 @@ TEST(Locale, DetectedLocaleChoosesTheMessageSet) {
   test::RunResult r = box.run(exe, L"/run", o);
   std::string log = box.log();
   EXPECT_EQ("de_AT", loggedValue(log, "language/country is ")) << log;
+  // Looked up once the messages are read, after the header lines.
+  EXPECT_LT(log.find("rawDataSize: "), log.find("language/country is ")) << log;
   EXPECT_EQ(1u, r.exitCode);
   // Standard error carries the ANSI code page; the umlaut may not survive it.
   EXPECT_TRUE(contains(r.err, "Interner Fehler in ")) << r.err;
   EXPECT_TRUE(contains(r.err, "sterreich (Code 11)")) << r.err;
+}
+
+// A relative working directory under a code page other than 1252, in a
+// directory whose name that code page represents (Cyrillic under 1251): the
+// ANSI-safe launcher directory holds the name in code page bytes, which must
+// be read back through the code page, as the expansion token does, not
+// byte by byte. The CTest entry e2e_codepage starts this program with
+// LANG=ru_RU.UTF-8 (Wine takes the code page from it, see Locale above).
+TEST(CodePage, RelativeWorkingDirectoryUnderANonLatinCodePage) {
+  char expected[16] = {};
+  if (GetEnvironmentVariableA("ZVT_E2E_CODEPAGE", expected, sizeof(expected)) == 0) {
+    GTEST_FAIL() << "runs from the CTest entry e2e_codepage (LANG=ru_RU.UTF-8, ZVT_E2E_CODEPAGE=1251)";
+  }
+  ASSERT_EQ(static_cast<UINT>(atoi(expected)), GetACP()) << "the process does not run under the code page asked for";
+  LauncherSandbox box(L"\x0440\x0430\x0431\x043E\x0447\x0438\x0439");  // "working" in Russian
+  BOOL lost = FALSE;
+  const std::wstring& dir = box.dir();
+  ASSERT_GT(WideCharToMultiByte(CP_ACP, 0, dir.c_str(), static_cast<int>(dir.size()), nullptr, 0, nullptr, &lost), 0);
+  ASSERT_FALSE(lost) << "the code page must represent the sandbox name, so the launcher keeps its long form";
+  CreateDirectoryW(box.file(L"sub").c_str(), nullptr);
+  const std::string expectedDir = utf16ToUtf8(box.file(L"sub"));
+  for (const char* value : {"sub", "${launcher:sys.launcherDirectory}sub", "%ZENTROVIA_EXEDIR%\\sub"}) {
+    block::Content c;
+    c.entries = {{101, "ZvtCodePage"}, {146, value}};
+    std::string log = runAndLog(box, c);
+    EXPECT_EQ(expectedDir, loggedValue(log, "change working directory to ")) << value;
+    DeleteFileW(box.file(L"tmp\\zvt_nlog_1.log").c_str());
+  }
 }
 
 }  // namespace

@@ -42,44 +42,5 @@ TEST(SplitArguments, AppendsToAnExistingList) {
   EXPECT_EQ((ArgumentList{L"first", L"second", L"third"}), list);
 }
 
-TEST(Switches, PrefixesAndWords) {
-  struct Case {
-    const wchar_t* arg;
-    bool isSwitch;
-    const wchar_t* word;
-    Command command;
-  } cases[] = {
-      {L"/install", true, L"install", Command::Install},
-      {L"-install", true, L"install", Command::Install},
-      {L"--install", true, L"install", Command::Install},
-      {L"/-install", true, L"install", Command::Install},
-      {L"-/install", true, L"/install", Command::None},  // only a second hyphen is skipped
-      {L"/INSTALL", true, L"INSTALL", Command::None},    // case-sensitive
-      {L"/?", true, L"?", Command::Help},
-      {L"-help", true, L"help", Command::Help},
-      {L"/install-and-start", true, L"install-and-start", Command::InstallAndStart},
-      {L"/install-auto", true, L"install-auto", Command::InstallAuto},
-      {L"/install-demand", true, L"install-demand", Command::InstallDemand},
-      {L"/uninstall", true, L"uninstall", Command::Uninstall},
-      {L"/stop", true, L"stop", Command::Stop},
-      {L"/start", true, L"start", Command::Start},
-      {L"/restart", true, L"restart", Command::Restart},
-      {L"/status", true, L"status", Command::Status},
-      {L"/run", true, L"run", Command::Run},
-      {L"/run-redirect", true, L"run-redirect", Command::RunRedirect},
-      {L"/", true, L"", Command::None},
-      {L"install", false, L"", Command::None},
-      {L"", false, L"", Command::None},
-  };
-  for (const auto& c : cases) {
-    std::wstring word;
-    ASSERT_EQ(c.isSwitch, switchWord(c.arg, word));
-    if (c.isSwitch) {
-      EXPECT_EQ(c.word, word);
-      EXPECT_EQ(c.command, commandFor(word));
-    }
-  }
-}
-
 }  // namespace
 }  // namespace zvt

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "base/log_sink.h"
 #include "config/block_format.h"
 #include "config/block_reader.h"
 #include "log_capture.h"
@@ -183,6 +184,61 @@ TEST(LoadBlock, EveryTruncationPointFailsWithTheReadThatHitTheEnd) {
   EXPECT_EQ(ReadFailure::None, loadBlock(src, "en", cfg));
 }
 
+// The locale is asked for only once the messages are read: its log line
+// follows the header lines, and a block damaged before its localized sets
+// never asks.
+TEST(LoadBlock, TheLocaleIsAskedForAfterTheMessages) {
+  const std::vector<uint8_t> full = packedSample();
+  const block::Content content = sampleContent();
+  {
+    test::LogCapture log;
+    MemorySource src(full);
+    LoadedConfiguration cfg;
+    int asked = 0;
+    size_t messagesWhenAsked = 0;
+    auto locale = [&] {
+      ++asked;
+      messagesWhenAsked = cfg.messages.size();
+      logText(L"language/country is de_AT");
+      return std::string("de_AT");
+    };
+    ASSERT_EQ(ReadFailure::None, loadBlock(src, LocaleSource(locale), cfg));
+    EXPECT_EQ(1, asked);
+    EXPECT_EQ(content.messages.size(), messagesWhenAsked);
+    EXPECT_EQ(L"Fehler (AT)", cfg.messages.at(1000));  // the sets of the asked locale
+    EXPECT_EQ("de", cfg.language);
+    EXPECT_EQ("AT", cfg.country);
+    ASSERT_GE(log.lines().size(), 2u);
+    EXPECT_EQ(L"language/country is de_AT", log.lines().back());
+    EXPECT_EQ(0u, log.lines()[log.lines().size() - 2].find(L"rawDataSize: ")) << "after the header lines";
+  }
+  // Cut at every byte up to the end of the messages: never asked. Cut inside
+  // the localized sets: asked once, then the read fails.
+  const size_t blockStart = full.size() - block::write(content).size();
+  block::Content withoutSets = content;
+  withoutSets.sets.clear();
+  // The sets begin where a block without them has its set count.
+  const size_t setsStart = blockStart + block::write(withoutSets).size() - 8 - 4;
+  test::LogCapture log;
+  for (size_t cut = blockStart; cut < full.size() - 8; ++cut) {
+    std::vector<uint8_t> image(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(cut));
+    MemorySource src(image);
+    LoadedConfiguration cfg;
+    int asked = 0;
+    ReadFailure f = loadBlock(src, LocaleSource([&] { return ++asked, std::string("de"); }), cfg);
+    ASSERT_NE(ReadFailure::None, f) << cut;
+    EXPECT_EQ(cut < setsStart ? 0 : 1, asked) << "cut at " << cut - blockStart;
+  }
+  // A wrong magic never asks either.
+  std::vector<uint8_t> broken = full;
+  broken[blockStart] ^= 1;
+  MemorySource src(broken);
+  LoadedConfiguration cfg;
+  int asked = 0;
+  EXPECT_EQ(ReadFailure::Magic, loadBlock(src, LocaleSource([&] { return ++asked, std::string("en"); }), cfg));
+  EXPECT_EQ(0, asked);
+}
+
 TEST(LoadBlock, TruncationInsideAStringValueIsAReadStringFailure) {
   block::Content c;
   c.entries = {{101, "MyService"}};
@@ -258,6 +314,57 @@ TEST(LoadBlock, BrokenHeadersFailCleanly) {
   test::putU32(image3, 0x80 + 24 + 0xE0 + 16, 0xFFFFFFFFu);  // raw size: block offset past the end
   MemorySource s3(image3);
   EXPECT_EQ(ReadFailure::ReadInt, loadBlock(s3, "en", cfg));
+}
+
+// A source whose seek number `failAt` (1-based) fails, like a file pointer
+// that cannot move; reads still work wherever the position was left.
+class FailingSeekSource final : public ByteSource {
+ public:
+  FailingSeekSource(const std::vector<uint8_t>& bytes, int failAt) : inner_(bytes), failAt_(failAt) {}
+  bool seek(uint64_t offset) override { return ++seeks_ == failAt_ ? false : inner_.seek(offset); }
+  bool read(void* dst, uint32_t size, uint32_t& got) override { return inner_.read(dst, size, got); }
+  uint64_t position() const override { return inner_.position(); }
+  uint64_t size() const override { return inner_.size(); }
+  int seeks() const { return seeks_; }
+
+ private:
+  MemorySource inner_;
+  int failAt_;
+  int seeks_ = 0;
+};
+
+TEST(LoadBlock, AFailedSeekIsAFailureOfTheReadItWasFor) {
+  std::vector<uint8_t> image = packedSample();
+  {
+    FailingSeekSource all(image, 0);  // no seek fails: six seeks find the block
+    LoadedConfiguration cfg;
+    ASSERT_EQ(ReadFailure::None, loadBlock(all, "en", cfg));
+    ASSERT_EQ(6, all.seeks());
+  }
+  // The seeks lead to: the PE offset (int), the section count (short), the
+  // optional header size (short), the raw data size and offset (ints) and
+  // the block's magic (int).
+  const ReadFailure expected[] = {ReadFailure::ReadInt, ReadFailure::ReadShort, ReadFailure::ReadShort,
+                                  ReadFailure::ReadInt, ReadFailure::ReadInt, ReadFailure::ReadInt};
+  for (int failAt = 1; failAt <= 6; ++failAt) {
+    test::LogCapture log;
+    FailingSeekSource source(image, failAt);
+    LoadedConfiguration cfg;
+    ReadFailure failure = loadBlock(source, "en", cfg);
+    EXPECT_EQ(expected[failAt - 1], failure) << "seek " << failAt;
+    EXPECT_NE(std::wstring(), fatalTextFor(failure)) << "seek " << failAt;
+    EXPECT_TRUE(cfg.entries.empty()) << "seek " << failAt;  // nothing read from a wrong place
+    EXPECT_EQ(failAt, source.seeks()) << "no seek after the failed one";
+  }
+  // The reader keeps the failure: later reads fail too.
+  FailingSeekSource source(image, 1);
+  BlockReader reader(source);
+  uint64_t offset = 0;
+  EXPECT_FALSE(locateBlock(reader, offset));
+  EXPECT_EQ(ReadFailure::ReadInt, reader.failure());
+  EXPECT_STREQ(L"Internal Error: readInt", fatalTextFor(reader.failure()));
+  uint32_t word;
+  EXPECT_FALSE(reader.readInt(word));
 }
 
 TEST(BlockReader, StopsAfterTheFirstFailure) {

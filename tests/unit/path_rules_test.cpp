@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "runtime/path_rules.h"
 
 namespace zvt {
@@ -54,6 +56,30 @@ TEST(PathRules, ExeSuffixDriveRootsAndDirectories) {
   EXPECT_FALSE(isDriveRoot(L"C:"));
   EXPECT_EQ(L"C:\\a\\", directoryOf(L"C:\\a\\b.exe"));
   EXPECT_EQ(L"", directoryOf(L"b.exe"));
+  EXPECT_EQ(L"myservice", baseNameOf(L"C:\\Apps\\myservice.exe"));
+  EXPECT_EQ(L"my.service", baseNameOf(L"C:/x.d/my.service.exe"));  // only the last extension goes
+  EXPECT_EQ(L"noext", baseNameOf(L"D:\\noext"));
+  EXPECT_EQ(L"", baseNameOf(L"C:\\dir\\"));
+}
+
+TEST(PathRules, AbsolutePathList) {
+  auto absolute = [](const std::string& e) { return e.size() > 1 && e[1] == ':' ? e : "C:\\L\\" + e; };
+  struct Case {
+    const char* list;
+    const char* joined;
+  } cases[] = {
+      {".\\lib;..\\bin", "C:\\L\\.\\lib;C:\\L\\..\\bin"},
+      {"a;D:\\b", "C:\\L\\a;D:\\b"},
+      {"a;;b", "C:\\L\\a"},     // the list ends at its first empty element
+      {"a;", "C:\\L\\a"},       // no separator behind the last element
+      {";a", ""},               // empty first element: nothing
+      {"", ""},
+      {"a;b;", "C:\\L\\a;C:\\L\\b"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(c.joined, joinAbsolutePathList(c.list, absolute)) << c.list;
+  std::vector<std::string> seen;
+  joinAbsolutePathList("x;D:\\y;;z", absolute, [&](const std::string& e) { seen.push_back(e); });
+  EXPECT_EQ((std::vector<std::string>{"C:\\L\\x", "D:\\y"}), seen);
 }
 
 }  // namespace

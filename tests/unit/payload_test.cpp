@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/text.h"
 #include "config/block_format.h"
 #include "log_capture.h"
 
@@ -55,6 +56,34 @@ TEST(IncludedFileNames, RefusedNames) {
   EXPECT_EQ("lib", directoryLevelOf("lib\\b.jar"));
   EXPECT_EQ("lib", directoryLevelOf("lib/b.jar"));
   EXPECT_EQ("", directoryLevelOf("a.jar"));
+}
+
+// Code page 1251 puts "No" (U+2116) where 1252 has the superscript one.
+std::wstring decode1251Sample(const std::string& bytes) {
+  std::wstring out;
+  for (unsigned char c : bytes) out.push_back(c == 0xB9 ? wchar_t(0x2116) : wchar_t(c));
+  return out;
+}
+
+TEST(IncludedFileNames, SuperscriptPortNumbersAreDevicesToo) {
+  // Windows takes the superscripts one, two and three as the digits of
+  // COM<n> and LPT<n>: these bytes in code page 1252.
+  for (const char* name : {"COM\xB9", "com\xB2.jar", "Lpt\xB3.dll", "lib\\LPT\xB9.txt", "COM\xB3\\x.jar",
+                           "lpt\xB2 .jar"}) {
+    const char* reason = refusedNameReason(name);
+    ASSERT_NE(nullptr, reason) << name;
+    EXPECT_STREQ("reserved device name", reason) << name;
+  }
+  // Not a port number: other superscripts and marks, two of them, none.
+  for (const char* name : {"COM\xB4.jar", "COM\xB9\xB9.jar", "LPT\xBA", "com\xB9x", "COM"}) {
+    EXPECT_EQ(nullptr, refusedNameReason(name)) << name;
+  }
+  // The bytes count as the file functions read them: in UTF-8 the
+  // superscript takes two bytes; in code page 1251 0xB9 is no digit.
+  EXPECT_STREQ("reserved device name", refusedNameReason("COM\xC2\xB9.jar", &utf8ToUtf16));
+  EXPECT_EQ(nullptr, refusedNameReason("COM\xC2\xB9.jar"));  // five characters in code page 1252
+  EXPECT_EQ(nullptr, refusedNameReason("COM\xB9.jar", &decode1251Sample));
+  EXPECT_STREQ("reserved device name", refusedNameReason("lib\\COM\xB2.jar", &decode1251Sample));
 }
 
 // A sink that takes at most `limit` bytes per write and can fail after a

@@ -43,7 +43,11 @@ TEST(Child_Paths, ModulePathsOpenTheSameFile) {
   EXPECT_EQ('\\', launcherDirectoryA().back());
   EXPECT_EQ(L'\\', launcherDirectoryW().back());
   EXPECT_EQ(0u, wide.find(launcherDirectoryW()));
-  EXPECT_EQ(widenBytes(launcherDirectoryA()), launcherDirectoryWidenedA());
+  EXPECT_EQ(toWide(launcherDirectoryA()), launcherDirectoryAnsiSafeW());
+  // Read back through the code page, the ANSI-safe form names the directory.
+  DWORD attributes = GetFileAttributesW(launcherDirectoryAnsiSafeW().c_str());
+  ASSERT_NE(INVALID_FILE_ATTRIBUTES, attributes);
+  EXPECT_TRUE(attributes & FILE_ATTRIBUTE_DIRECTORY);
   // The wide form keeps the real name when the narrow one had to shorten it.
   std::wstring expectLossy = test::childEnv(L"ZVT_EXPECT_LOSSY");
   toNarrow(wide, &lossy);
@@ -145,7 +149,7 @@ TEST(PathHelpers, AbsoluteAndFullPaths) {
   std::string base = "C:\\base\\file.txt";
   EXPECT_EQ("C:\\base\\rel", makeAbsolute("rel", &base));
   EXPECT_EQ(launcherDirectoryW() + L"x", makeAbsoluteW(L"x"));
-  EXPECT_EQ(launcherDirectoryWidenedA() + L"x", makeAbsoluteW(L"x", nullptr, true));
+  EXPECT_EQ(launcherDirectoryAnsiSafeW() + L"x", makeAbsoluteW(L"x", nullptr, true));
   // Joined but not normalized; the list stops at the first empty element.
   EXPECT_EQ(dir + ".\\lib;" + dir + "..\\bin", absolutePathList(".\\lib;..\\bin"));
   EXPECT_EQ(dir + "a", absolutePathList("a;;b"));
