@@ -73,6 +73,7 @@ struct ProbeRun {
   std::string createLine;
   List options;
   std::string log;
+  List trace;
 };
 
 // A sandbox with the probe packed as myservice.exe and a stand-in runtime in
@@ -109,7 +110,8 @@ class ProbeSandbox {
     r.result = box.run(exe, arguments, options);
     EXPECT_FALSE(r.result.timedOut);
     r.log = box.log();
-    for (const std::string& line : standin::traceLines(runtimeHome())) {
+    r.trace = standin::traceLines(runtimeHome());
+    for (const std::string& line : r.trace) {
       if (line.compare(0, 14, "{\"ev\":\"create\"") != 0) continue;
       r.created = true;
       r.createLine = line;
@@ -259,6 +261,13 @@ TEST(VmOptionsE2e, ArgumentFilesNeedTheRuntimeLibrary) {
     List expected = {"-Dquarn.moduleName=" + s.dirA() + "\\myservice.exe"};
     if (withJli) {
       expected.insert(expected.end(), {"-Da=1", "-Db=2", "@literal"});
+      int inits = 0;
+      for (const std::string& line : r.trace) {
+        if (line.find("{\"ev\":\"jliInit\",") != 0) continue;
+        ++inits;
+        EXPECT_EQ(0u, line.find("{\"ev\":\"jliInit\",\"hasJavaArgs\":true,\"disableArgFile\":false,")) << line;
+      }
+      EXPECT_EQ(1, inits);
     } else {
       expected.insert(expected.end(), {"@" + s.dirA() + "\\args.txt", "@@literal"});
       EXPECT_TRUE(contains(r.log, "did not find " + narrow(s.binDir) + "\\jli.dll")) << r.log;

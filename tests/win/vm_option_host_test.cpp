@@ -199,6 +199,10 @@ TEST(JliWin32, TheRuntimesLibraryExpandsArgumentFiles) {
   EXPECT_EQ((std::vector<std::string>{"-Da=1", "--add-opens", "x/y=z"}), replacement);
   EXPECT_TRUE(jli->preprocessArg("@@literal", replacement));
   EXPECT_EQ((std::vector<std::string>{"@literal"}), replacement);
+  std::vector<std::string> trace = standin::traceLines(box.file(L"jre"));
+  ASSERT_FALSE(trace.empty());
+  EXPECT_EQ(0u, trace.front().find("{\"ev\":\"jliInit\",\"hasJavaArgs\":true,\"disableArgFile\":false,"))
+      << trace.front();
 }
 
 TEST(JliWin32, MissingLibraryOrFunctionsLeaveNothingToCall) {
