@@ -2,8 +2,8 @@
 // the real template and run under the application's name, it walks the
 // launcher's own start-up and run path (configuration, flags of the command,
 // included files) up to the option assembly, then creates the runtime's JVM
-// with the record buildVmOptions made, so the JVM's own record of its
-// options is what the tests check. The runtime stands where the JVM search
+// through the launcher's JNI conversation with the record buildVmOptions
+// made, so the JVM's own record of its options is what the tests check. The runtime stands where the JVM search
 // would have found it: ZVT_PROBE_RUNTIME_BIN names its bin directory
 // (jvm.dll in <bin>\client) and ZVT_PROBE_RUNTIME_VERSION its version.
 //
@@ -19,6 +19,7 @@
 #include "base/handle.h"
 #include "base/win32.h"
 #include "config/payload.h"
+#include "jvm/launch/jni_conversation.h"
 #include "jvm/launch/vm_options_win32.h"
 #include "launcher/startup.h"
 #include "runtime/errors.h"
@@ -33,8 +34,6 @@ std::wstring environmentValue(const wchar_t* name) {
   DWORD n = GetEnvironmentVariableW(name, buffer, 4096);
   return n > 0 && n < 4096 ? std::wstring(buffer, n) : std::wstring();
 }
-
-using CreateJavaVmFn = jint(JNICALL*)(JavaVM** vm, void** env, void* args);
 
 }  // namespace
 
@@ -66,7 +65,7 @@ int wmain() {
   state.jvm.home = state.jvm.libraryDirectory + "\\..";
   state.jvm.version = toNarrow(environmentValue(L"ZVT_PROBE_RUNTIME_VERSION"));
   HMODULE jvm = LoadLibraryW((bin + L"\\client\\jvm.dll").c_str());  // stays loaded, as the launcher's does
-  auto create = reinterpret_cast<CreateJavaVmFn>(
+  auto create = reinterpret_cast<jni::CreateJavaVmFn>(
       reinterpret_cast<void*>(jvm ? GetProcAddress(jvm, "JNI_CreateJavaVM") : nullptr));
   if (!create) {
     std::fprintf(stderr, "probe: no JVM library in %ls\n", bin.c_str());
@@ -77,11 +76,9 @@ int wmain() {
   if (state.serviceMode) properties.push_back("-Dquarn.isService=true");
   std::unique_ptr<VmInitRecord> record = buildVmOptions(properties, list);
 
-  JavaVM* vm = nullptr;
-  void* env = nullptr;
-  jint result = create(&vm, &env, record->args());
-  std::printf("created %ld\n", static_cast<long>(result));
-  if (result != JNI_OK) return 4;
-  vm->DestroyJavaVM();
+  jni::CreatedVm created = jni::createJavaVm(create, *record);
+  std::printf("created %ld\n", static_cast<long>(created.result));
+  if (created.result != JNI_OK) return 4;
+  created.vm->DestroyJavaVM();
   return 0;
 }
