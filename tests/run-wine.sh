@@ -47,13 +47,6 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
 fi
 "$WINESERVER" -p
 timeout 120 "$WINE" cmd /c exit >/dev/null 2>&1 </dev/null
-# The desktop process (explorer.exe /desktop) starts with the first window or
-# message box and stays for the life of the wineserver, holding the standard
-# streams of whichever program started it: a test that first shows a window
-# would leave CTest waiting on its output pipe until the timeout. Start the
-# desktop here, silently, before any test runs.
-timeout 120 "$WINE" rundll32.exe user32.dll,GetDesktopWindow >/dev/null 2>&1 </dev/null || true
-pgrep -f "explorer.exe /desktop" >/dev/null || { echo "run-wine.sh: the Wine desktop did not start" >&2; exit 1; }
 
 cd "$build"
 ctest --output-on-failure --timeout 900 "$@"
