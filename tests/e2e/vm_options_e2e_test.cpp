@@ -81,7 +81,7 @@ struct ProbeRun {
 class ProbeSandbox {
  public:
   explicit ProbeSandbox(const std::wstring& tag, bool withJli = true) : box(tag) {
-    standin::RuntimeSpec spec;
+    standin::RuntimeLayout spec;
     spec.jli = withJli;
     std::wstring error;
     layedOut = standin::layOutRuntime(runtimeHome(), spec, &error);

@@ -186,7 +186,7 @@ TEST(VmOptionEnvironmentWin32, DefinedEmptyUndefinedAndLongValues) {
 
 TEST(JliWin32, TheRuntimesLibraryExpandsArgumentFiles) {
   test::Sandbox box(L"vmopt_jli");
-  standin::RuntimeSpec spec;
+  standin::RuntimeLayout spec;
   std::wstring error;
   ASSERT_TRUE(standin::layOutRuntime(box.file(L"jre"), spec, &error)) << utf16ToUtf8(error);
   ASSERT_TRUE(test::writeFileBytes(box.file(L"args.txt"), "-Da=1\r\n\r\n--add-opens\r\nx/y=z\r\n"));
