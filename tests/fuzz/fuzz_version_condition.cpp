@@ -40,7 +40,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   const int major = zvt::majorJavaVersion(version);
   if (major < -1) __builtin_trap();
-  if ((major == -1) != (version.find_first_not_of("._-+") == std::string::npos)) __builtin_trap();
+  // The version is a C string to the version grammar: it ends at a NUL.
+  const std::string asRead = version.substr(0, version.find('\0'));
+  if ((major == -1) != (asRead.find_first_not_of("._-+") == std::string::npos)) __builtin_trap();
   zvt::ConditionResult r = zvt::matchVersionCondition(condition, version, major);
   const bool wildcard = !condition.empty() && condition[0] == '*';
   const bool malformed = !wildcard && condition.find('-') == std::string::npos;

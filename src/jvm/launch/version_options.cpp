@@ -1,28 +1,9 @@
 #include "jvm/launch/version_options.h"
 
-#include <cstdint>
-#include <vector>
-
 #include "config/accessors.h"
+#include "jvm/discovery/version_rules.h"
 
 namespace zvt {
-namespace {
-
-// The components of a version string (the one version grammar of the JVM
-// search).
-std::vector<int32_t> versionComponents(const std::string& version) {
-  std::vector<int32_t> out;
-  size_t p = 0;
-  while (p < version.size()) {
-    size_t stop = version.find_first_of("._-+", p);
-    if (stop == std::string::npos) stop = version.size();
-    if (stop > p) out.push_back(config::parseInt(version.substr(p, stop - p)));
-    p = stop + 1;
-  }
-  return out;
-}
-
-}  // namespace
 
 bool matchWildcard(const std::string& pattern, const std::string& text) {
   // Greedy with one backtracking point (the last "*"): linear in practice,
@@ -48,7 +29,7 @@ bool matchWildcard(const std::string& pattern, const std::string& text) {
 }
 
 int majorJavaVersion(const std::string& version) {
-  std::vector<int32_t> parts = versionComponents(version);
+  VersionComponents parts = parseVersion(version);
   if (parts.empty()) return -1;
   if (parts[0] == 1 && parts.size() > 1) return parts[1];
   return parts[0];
