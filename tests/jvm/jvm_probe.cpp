@@ -248,18 +248,12 @@ int main(int argc, char** argv) {
   options.insert(options.end(), settings.vmOptions.begin(), settings.vmOptions.end());
 
   // The record lives as long as the JVM, as the launcher's does.
-  std::vector<JavaVMOption> entries(options.size());
-  for (size_t i = 0; i < options.size(); ++i) entries[i].optionString = &options[i][0];
-  JavaVMInitArgs args{};
-  args.version = JNI_VERSION_1_2;
-  args.nOptions = static_cast<jint>(entries.size());
-  args.options = entries.data();
-  args.ignoreUnrecognized = JNI_TRUE;
+  zvt::VmInitRecord record(options);
 
   PosixMainHost mainHost;
   JvmLaunchRequest request;
   request.create = create;
-  request.initArgs = &args;
+  request.initRecord = &record;
   request.zentroviaFlavour = settings.zentrovia;
   request.configureSplash = settings.splash;
   request.splash.flag = true;

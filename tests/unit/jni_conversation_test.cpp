@@ -76,6 +76,16 @@ TEST_F(JniConversation, CreationHandsOverOptionsInOrderAsJni12IgnoringUnknownOne
   EXPECT_TRUE(jni.creates()[1].options.empty());
 }
 
+TEST_F(JniConversation, CreationWithTheLaunchersRecordHandsOverThatRecord) {
+  // The launcher's record outlives the JVM; the JVM must get that very
+  // record, not a copy made for the call.
+  VmInitRecord record(std::vector<std::string>{"-Xrs", "-Djava.class.path=C:\\a.jar"});
+  EXPECT_EQ(JNI_OK, createJavaVm(&ScriptedJni::createJavaVm, record).result);
+  ASSERT_EQ(1u, jni.creates().size());
+  EXPECT_EQ(record.args(), jni.creates()[0].args);
+  EXPECT_EQ(record.options(), jni.creates()[0].options);
+}
+
 TEST_F(JniConversation, CreationFailuresReachTheCaller) {
   jni.createResult(JNI_ENOMEM);
   EXPECT_EQ(JNI_ENOMEM, createJavaVm(&ScriptedJni::createJavaVm, {"-Xmx1g"}).result);
@@ -378,19 +388,9 @@ class ScriptedThreadHost : public JvmThreadHost {
 
 class JvmThreadBody : public ::testing::Test {
  protected:
-  JvmThreadBody() : host(jni) {
-    options = {"-Dquarn.moduleName=C:\\app\\my.exe", "-Xss2m", "-Djava.class.path=C:\\app\\a.jar"};
-    for (std::string& option : options) {
-      JavaVMOption entry{};
-      entry.optionString = &option[0];
-      entries.push_back(entry);
-    }
-    args.version = JNI_VERSION_1_2;
-    args.nOptions = static_cast<jint>(entries.size());
-    args.options = entries.data();
-    args.ignoreUnrecognized = JNI_TRUE;
+  JvmThreadBody() : host(jni), record(options) {
     request.create = &ScriptedJni::createJavaVm;
-    request.initArgs = &args;
+    request.initRecord = &record;
     request.modulePath = L"C:\\\u0394\u03b9\u03ba\u03cc\\my.exe";
     request.mainParameters = {L"false", L"com.example.Main", L"", L"", L"false", L"C:\\app\\my.exe", L"a", L"b c"};
   }
@@ -411,9 +411,9 @@ class JvmThreadBody : public ::testing::Test {
 
   ScriptedJni jni;
   ScriptedThreadHost host;
-  std::vector<std::string> options;
-  std::vector<JavaVMOption> entries;
-  JavaVMInitArgs args{};
+  const std::vector<std::string> options = {"-Dquarn.moduleName=C:\\app\\my.exe", "-Xss2m",
+                                            "-Djava.class.path=C:\\app\\a.jar"};
+  VmInitRecord record;
   JvmLaunchRequest request;
 };
 

@@ -41,10 +41,10 @@ void deleteLocal(JNIEnv* env, jobject ref) {
 
 }  // namespace
 
-CreatedVm createJavaVm(CreateJavaVmFn create, JavaVMInitArgs* args) {
+CreatedVm createJavaVm(CreateJavaVmFn create, VmInitRecord& record) {
   CreatedVm created;
   void* env = nullptr;
-  created.result = create(&created.vm, &env, args);
+  created.result = create(&created.vm, &env, record.args());
   created.env = static_cast<JNIEnv*>(env);
   // A broken runtime library could report success without handing out the
   // JVM or its environment; going on would call through a null pointer.
@@ -53,21 +53,8 @@ CreatedVm createJavaVm(CreateJavaVmFn create, JavaVMInitArgs* args) {
 }
 
 CreatedVm createJavaVm(CreateJavaVmFn create, const std::vector<std::string>& options) {
-  // JNI takes non-const option strings; these are copies that live until
-  // JNI_CreateJavaVM has returned, which is enough for JVMs that copy what
-  // they keep (the launcher itself keeps its record for the JVM's life).
-  std::vector<std::string> storage(options);
-  std::vector<JavaVMOption> records(storage.size());
-  for (size_t i = 0; i < storage.size(); ++i) {
-    records[i].optionString = &storage[i][0];
-    records[i].extraInfo = nullptr;
-  }
-  JavaVMInitArgs args{};
-  args.version = JNI_VERSION_1_2;
-  args.nOptions = static_cast<jint>(records.size());
-  args.options = records.empty() ? nullptr : records.data();
-  args.ignoreUnrecognized = JNI_TRUE;
-  return createJavaVm(create, &args);
+  VmInitRecord record(options);
+  return createJavaVm(create, record);
 }
 
 bool configureSplash(JNIEnv* env, const SplashConfig& config, ConversationLog& log) {
@@ -260,7 +247,7 @@ void registerHelperNatives(JNIEnv* env, JvmThreadHost& host) {
 
 bool runJvm(const JvmLaunchRequest& request, JvmThreadHost& host) {
   host.line("Creating JVM");
-  CreatedVm created = createJavaVm(request.create, request.initArgs);
+  CreatedVm created = createJavaVm(request.create, *request.initRecord);
   if (created.result != JNI_OK) {
     host.error("could not initialize JVM");
     return false;

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "jvm/launch/vm_init_record.h"
+
 namespace zvt::jni {
 
 // Where the conversation reports: `line` for the diagnostic log, `error`
@@ -31,12 +33,13 @@ struct CreatedVm {
   JNIEnv* env = nullptr;
 };
 
-// Creates the JVM from a prepared JNI initialisation record, which must
-// outlive the JVM. A zero result that hands out no JVM or no environment
-// counts as JNI_ERR.
-CreatedVm createJavaVm(CreateJavaVmFn create, JavaVMInitArgs* args);
-// The same with a JNI 1.2 record made here: options in the given order,
-// unrecognised options ignored.
+// Creates the JVM with `record` (JNI 1.2, options in list order,
+// unrecognised options ignored), which the launcher keeps for the JVM's
+// life: a JVM may hold on to its option strings. A zero result that hands
+// out no JVM or no environment counts as JNI_ERR.
+CreatedVm createJavaVm(CreateJavaVmFn create, VmInitRecord& record);
+// The same with a record that lives for the call only, for JVMs that are
+// done with their options once created.
 CreatedVm createJavaVm(CreateJavaVmFn create, const std::vector<std::string>& options);
 
 // One text and two numbers; the splash call takes four such groups.
@@ -113,7 +116,7 @@ class JvmThreadHost : public ConversationLog {
 // Everything the JVM thread is handed.
 struct JvmLaunchRequest {
   CreateJavaVmFn create = nullptr;
-  JavaVMInitArgs* initArgs = nullptr;  // outlives the JVM
+  VmInitRecord* initRecord = nullptr;  // outlives the JVM
   bool zentroviaFlavour = true;
   bool configureSplash = false;  // key 108
   SplashConfig splash;
