@@ -28,7 +28,9 @@ int runInForeground(const std::wstring& programPath, ArgumentList list) {
   ProcessState& state = processState();
   state.serviceMode = false;
   list.insert(list.begin(), programPath);
-  runApplication(list, false);  // the foreground run always ends with 0
+  // A normal end is exit code 0 whatever runApplication says; a failed launch
+  // and an application's System.exit end the process before this returns.
+  runApplication(list, false);
   return 0;
 }
 

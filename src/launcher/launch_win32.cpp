@@ -1,27 +1,45 @@
+#include "base/win32.h"
 #include "config/accessors.h"
 #include "config/keys.h"
 #include "config/payload.h"
+#include "instance/single_instance.h"
 #include "jvm/discovery/load_dll.h"
+#include "jvm/launch/jvm_launch_win32.h"
 #include "launcher/launch.h"
-#include "runtime/console.h"
 #include "runtime/environment_win32.h"
 #include "runtime/errors.h"
 #include "runtime/log.h"
 
 namespace zvt {
-// The launch sequence so far: included files, the native-library PATH, the
-// JVM search and library. JVM creation and main invocation are not built
-// yet: say so plainly instead of pretending to run anything.
-int runApplication(const ArgumentList& arguments, bool registerConsoleHandler) {
+namespace {
+
+// Every console event (the host's console closing, a logoff, Ctrl+C) is
+// reported handled: the service child is stopped through the shutdown line
+// on its standard input, never by a console event.
+BOOL WINAPI serviceChildConsoleHandler(DWORD) {
+  logLine(L"ConsoleCtrlHandler event");
+  return TRUE;
+}
+
+void registerConsoleHandlerOfTheServiceChild() {
+  logLine(L"registering ConsoleCtrlHandler");
+  SetConsoleCtrlHandler(&serviceChildConsoleHandler, TRUE);
+}
+
+}  // namespace
+
+bool runApplication(const ArgumentList& arguments, bool registerConsoleHandler) {
   if (extractPayload(true) != 0) fatalMessage(msg::kInternalError, "16");
   setNativeLibraryPath(config::getConfigString(key::kNativeLibraryDirectories),
                        config::getConfigFlag(key::kRegisterDllDirectories));
-  // LoadDLL has told the user what it found; nothing more to say here.
-  if (!LoadDLL(true)) fatalExit(1);
-  logLine(L"runApplication: %d arguments, console handler %d: not available yet", static_cast<int>(arguments.size()),
-          registerConsoleHandler ? 1 : 0);
-  writeConsoleText(stderr, L"Running the Java application is not available yet.\n");
-  return 1;
+  // Only the service child: a foreground run keeps the default handling, so
+  // Ctrl+C still reaches the JVM.
+  if (registerConsoleHandler) registerConsoleHandlerOfTheServiceChild();
+  // A second start in single-instance mode ends here with exit code 0.
+  checkSingleInstance();
+  // What went wrong was shown by the JVM search or the JVM launch.
+  if (LoadDLL(true) && launchProgram(arguments, true)) return true;
+  fatalExit(1);
 }
 
 }  // namespace zvt

@@ -79,6 +79,7 @@ TEST(Entry, TheRestartMarkerWinsOverASwitch) {
   std::string log = box.log();
   EXPECT_TRUE(contains(log, "] Searching for a JVM\r\n")) << log;
   EXPECT_TRUE(contains(log, "] ERROR: No JVM found\r\n")) << log;
+  EXPECT_TRUE(contains(log, "] registering ConsoleCtrlHandler\r\n")) << log;
   EXPECT_FALSE(contains(log, "Installed service")) << log;
 }
 

@@ -78,11 +78,9 @@ jni::SplashConfig splashConfig() {
   jni::SplashConfig splash;
   splash.flag = config::getConfigInt(key::kSplashFlag2) != 0;
   splash.groups[0] = splashGroup(key::kSplashLine1Text, key::kSplashLine1TextValue1, key::kSplashLine1TextValue2);
-  splash.groups[1] =
-      splashGroup(key::kSplashLine1Colour, key::kSplashLine1ColourValue1, key::kSplashLine1ColourValue2);
+  splash.groups[1] = splashGroup(key::kSplashLine1Colour, key::kSplashLine1ColourValue1, key::kSplashLine1ColourValue2);
   splash.groups[2] = splashGroup(key::kSplashLine2Text, key::kSplashLine2TextValue1, key::kSplashLine2TextValue2);
-  splash.groups[3] =
-      splashGroup(key::kSplashLine2Colour, key::kSplashLine2ColourValue1, key::kSplashLine2ColourValue2);
+  splash.groups[3] = splashGroup(key::kSplashLine2Colour, key::kSplashLine2ColourValue1, key::kSplashLine2ColourValue2);
   return splash;
 }
 
@@ -178,8 +176,12 @@ DWORD WINAPI jvmThread(LPVOID param) {
 
 }  // namespace
 
-JavaVM* launchedJavaVm() { return g_javaVm; }
-JNIEnv* jvmThreadEnv() { return g_jvmThreadEnv; }
+JavaVM* launchedJavaVm() {
+  return g_javaVm;
+}
+JNIEnv* jvmThreadEnv() {
+  return g_jvmThreadEnv;
+}
 
 bool launchProgram(const ArgumentList& arguments, bool destroyAfterMain) {
   logLine(L"launching program");
