@@ -6,6 +6,7 @@
 #include "runtime/environment_win32.h"
 #include "runtime/errors.h"
 #include "runtime/log.h"
+#include "service/console_handler_win32.h"
 
 namespace zvt {
 // The launch sequence so far: included files, then the native-library PATH.
@@ -15,6 +16,7 @@ int runApplication(const ArgumentList& arguments, bool registerConsoleHandler) {
   if (extractPayload(true) != 0) fatalMessage(msg::kInternalError, "16");
   setNativeLibraryPath(config::getConfigString(key::kNativeLibraryDirectories),
                        config::getConfigFlag(key::kRegisterDllDirectories));
+  if (registerConsoleHandler) installConsoleHandler();
   logLine(L"runApplication: %d arguments, console handler %d: not available yet", static_cast<int>(arguments.size()),
           registerConsoleHandler ? 1 : 0);
   writeConsoleText(stderr, L"Running the Java application is not available yet.\n");

@@ -180,7 +180,8 @@ jint create(JavaVM** pvm, void** penv, void* vargs) {
   trace(JsonLine("create")
             .text("version", hex(args->version))
             .flag("ignoreUnrecognized", args->ignoreUnrecognized != JNI_FALSE)
-            .texts("options", options));
+            .texts("options", options)
+            .number("priorityClass", static_cast<int64_t>(GetPriorityClass(GetCurrentProcess()))));
   if (args->version == JNI_VERSION_1_1 || !supportedVersion(args->version)) return JNI_EVERSION;
   if (state().destroyed) return JNI_ERR;  // a JVM cannot be created twice in one process
   if (state().created) return JNI_EEXIST;
