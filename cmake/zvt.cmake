@@ -35,6 +35,25 @@ else()
   add_compile_definitions(_WIN32_WINNT=0x0601 WINVER=0x0601 UNICODE _UNICODE)
 endif()
 
+# One JDK for every tree. All trees compile the JNI conversation against its
+# jni.h; the host JNI tests also load its libjvm.so. The machine-dependent
+# half of the headers differs per tree: the host takes the JDK's own
+# include/linux, the Windows trees take src/jvm/include/jni_md.h (the Win32
+# types and __stdcall), which must come first. jni.h includes "jni_md.h"
+# with quotes, and the JDK's own copy lies only in a subdirectory, so ours is
+# the one found. Link zvt_jni_headers to compile anything that includes jni.h.
+set(ZVT_JDK_HOME /usr/lib/jvm/java-17-openjdk-amd64 CACHE PATH "JDK whose jni.h every tree compiles against (install openjdk-17-jdk-headless)")
+if(NOT EXISTS ${ZVT_JDK_HOME}/include/jni.h)
+  message(FATAL_ERROR "jni.h not found in ${ZVT_JDK_HOME}/include (set ZVT_JDK_HOME or install openjdk-17-jdk-headless)")
+endif()
+add_library(zvt_jni_headers INTERFACE)
+if(ZVT_TREE STREQUAL "host")
+  set(ZVT_JNI_INCLUDE_DIRS ${ZVT_JDK_HOME}/include ${ZVT_JDK_HOME}/include/linux)
+else()
+  set(ZVT_JNI_INCLUDE_DIRS ${CMAKE_SOURCE_DIR}/src/jvm/include ${ZVT_JDK_HOME}/include)
+endif()
+target_include_directories(zvt_jni_headers SYSTEM INTERFACE ${ZVT_JNI_INCLUDE_DIRS})
+
 # Windows test programs run through Wine. The shipped launcher is 32-bit, but
 # Wine can run 32-bit programs only where the Linux kernel executes 32-bit
 # code; where it does not (as on our build machines) the same sources are

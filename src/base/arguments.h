@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "base/capacity.h"
+
 namespace zvt {
 
 using ArgumentList = std::vector<std::wstring>;
@@ -18,6 +20,6 @@ extern const wchar_t* const kRestartMarker;
 
 // The service name buffer holds 6000 units including the terminator; the
 // commands that use the name refuse a longer one (see the entry).
-constexpr size_t kServiceNameCapacity = 6000;
+constexpr size_t kServiceNameCapacity = kBufferCapacity;
 
 }  // namespace zvt

@@ -60,51 +60,66 @@ std::string utf16ToUtf8(const std::wstring& text) {
   return out;
 }
 
+namespace {
+
+// The range the first continuation byte must fall in after `lead`, which
+// excludes overlong forms (E0 80..9F, F0 80..8F), UTF-16 surrogates (ED
+// A0..BF) and code points above U+10FFFF (F4 90..BF). 0 for a byte that
+// cannot start a sequence (continuation bytes, C0, C1, F5..FF).
+struct LeadRule {
+  size_t length;
+  unsigned char low;
+  unsigned char high;
+};
+
+LeadRule leadRule(unsigned char lead) {
+  if (lead < 0x80) return {1, 0, 0};
+  if (lead >= 0xC2 && lead <= 0xDF) return {2, 0x80, 0xBF};
+  if (lead == 0xE0) return {3, 0xA0, 0xBF};
+  if (lead == 0xED) return {3, 0x80, 0x9F};
+  if (lead >= 0xE1 && lead <= 0xEF) return {3, 0x80, 0xBF};
+  if (lead == 0xF0) return {4, 0x90, 0xBF};
+  if (lead >= 0xF1 && lead <= 0xF3) return {4, 0x80, 0xBF};
+  if (lead == 0xF4) return {4, 0x80, 0x8F};
+  return {0, 0, 0};
+}
+
+}  // namespace
+
 std::wstring utf8ToUtf16(const std::string& text) {
   std::wstring out;
-  size_t i = 0;
+  out.reserve(text.size());
   const size_t n = text.size();
+  size_t i = 0;
   while (i < n) {
-    unsigned char c = static_cast<unsigned char>(text[i]);
-    uint32_t cp;
-    size_t len;
-    if (c < 0x80) {
-      cp = c;
-      len = 1;
-    } else if ((c & 0xE0) == 0xC0) {
-      cp = c & 0x1F;
-      len = 2;
-    } else if ((c & 0xF0) == 0xE0) {
-      cp = c & 0x0F;
-      len = 3;
-    } else if ((c & 0xF8) == 0xF0) {
-      cp = c & 0x07;
-      len = 4;
-    } else {
+    const unsigned char lead = static_cast<unsigned char>(text[i]);
+    const LeadRule rule = leadRule(lead);
+    if (rule.length == 1) {
+      out.push_back(static_cast<wchar_t>(lead));
+      ++i;
+      continue;
+    }
+    if (rule.length == 0) {
       appendUtf16(out, 0xFFFD);
       ++i;
       continue;
     }
-    if (i + len > n) {
-      appendUtf16(out, 0xFFFD);
-      break;
+    // Take continuation bytes while they fit; an ill-formed or cut-off
+    // sequence becomes one U+FFFD for the bytes taken so far (the "maximal
+    // subpart"), and decoding resumes at the byte that did not fit, so a
+    // damaged sequence never swallows the character after it.
+    uint32_t cp = lead & (0x7Fu >> rule.length);
+    size_t taken = 1;
+    while (taken < rule.length && i + taken < n) {
+      const unsigned char c = static_cast<unsigned char>(text[i + taken]);
+      const unsigned char low = taken == 1 ? rule.low : 0x80;
+      const unsigned char high = taken == 1 ? rule.high : 0xBF;
+      if (c < low || c > high) break;
+      cp = (cp << 6) | (c & 0x3Fu);
+      ++taken;
     }
-    bool ok = true;
-    for (size_t k = 1; k < len; ++k) {
-      unsigned char cc = static_cast<unsigned char>(text[i + k]);
-      if ((cc & 0xC0) != 0x80) {
-        ok = false;
-        break;
-      }
-      cp = (cp << 6) | (cc & 0x3F);
-    }
-    if (!ok || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-      appendUtf16(out, 0xFFFD);
-      ++i;
-      continue;
-    }
-    appendUtf16(out, cp);
-    i += len;
+    appendUtf16(out, taken == rule.length ? cp : 0xFFFD);
+    i += taken;
   }
   return out;
 }

@@ -69,7 +69,7 @@ int parseInt(const std::string& text) {
   return static_cast<int>(value);
 }
 
-int getConfigInt(uint32_t id) { return parseInt(getConfigString(id, 6000)); }
+int getConfigInt(uint32_t id) { return parseInt(getConfigString(id, kBufferCapacity)); }
 
 bool getConfigFlag(uint32_t id) { return getConfigInt(id) != 0; }
 
@@ -83,8 +83,8 @@ std::wstring getMessage(uint32_t id, size_t capacity) {
 }
 
 std::wstring getMessageText(uint32_t id) {
-  std::wstring text = getMessage(id, 6000);
-  if (text.empty()) text = getConfigStringW(id, 6000);
+  std::wstring text = getMessage(id, kBufferCapacity);
+  if (text.empty()) text = getConfigStringW(id, kBufferCapacity);
   return text;
 }
 

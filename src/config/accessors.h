@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "base/capacity.h"
 #include "config/block_reader.h"
 
 namespace zvt::config {
@@ -16,19 +17,19 @@ namespace zvt::config {
 LoadedConfiguration& current();
 
 // At most capacity - 1 bytes; a longer value is cut and logged.
-std::string getConfigString(uint32_t id, size_t capacity = 6000);
+std::string getConfigString(uint32_t id, size_t capacity = kBufferCapacity);
 // Each byte widened to the unit of the same value; at most capacity - 1
 // units, cut cleanly (never overrun) when longer.
-std::wstring getConfigStringW(uint32_t id, size_t capacity = 6000);
+std::wstring getConfigStringW(uint32_t id, size_t capacity = kBufferCapacity);
 // The whole value.
 std::string getConfigStringCopy(uint32_t id);
-// getConfigString (6000) parsed like atoi, saturating instead of
+// getConfigString (kBufferCapacity) parsed like atoi, saturating instead of
 // overflowing.
 int getConfigInt(uint32_t id);
 bool getConfigFlag(uint32_t id);
 
 // The message text, cut to capacity - 1 units.
-std::wstring getMessage(uint32_t id, size_t capacity = 6000);
+std::wstring getMessage(uint32_t id, size_t capacity = kBufferCapacity);
 // getMessage, falling back to a configuration entry of the same id.
 std::wstring getMessageText(uint32_t id);
 

@@ -1,98 +1,223 @@
 #include "config/key_table.h"
 
+#include <cstring>
+
+#include "base/capacity.h"
+
 namespace zvt::config {
 namespace {
 
-constexpr size_t kStr = 6000;
+constexpr size_t kStr = kBufferCapacity;
+constexpr auto T = ValueKind::Text;
+constexpr auto F = ValueKind::Flag;
+constexpr auto I = ValueKind::Integer;
 
-const KeyInfo kKeys[] = {
-    {101, Accessor::WStr, kStr, "service name"},
-    {102, Accessor::Int, 0, "error log file enabled"},
-    {103, Accessor::WStr, kStr, "error log file name"},
-    {104, Accessor::Int, 0, "output log file enabled"},
-    {105, Accessor::WStr, kStr, "output log file name"},
-    {106, Accessor::Int, 0, "fifth launcher parameter of the Java launcher class"},
-    {107, Accessor::Int, 0, "launcher kind (1 windowed; 1, 5 keep dialogs; 4 installs auto-start)"},
-    {108, Accessor::Int, 0, "call initAwtSplashConfig after creating the JVM"},
-    {121, Accessor::Str, kStr, "class-path entries"},
-    {122, Accessor::StrAndWStr, kStr, "main class"},
-    {123, Accessor::WStr, kStr, "VM options"},
-    {124, Accessor::WStr, 2000, "application arguments"},
-    {125, Accessor::Int, 0, "-J program arguments become VM options"},
-    {126, Accessor::Str, kStr, "minimum Java version"},
-    {127, Accessor::Str, kStr, "maximum Java version"},
-    {128, Accessor::Str, kStr, "JVM search sequence"},
-    {130, Accessor::Int, 0, "allow pre-release Java versions"},
-    {131, Accessor::Int, 0, "a JDK is required"},
-    {132, Accessor::Str, kStr, "module-path entries"},
-    {133, Accessor::Int, 0, "module mode"},
-    {146, Accessor::WStr, kStr, "working directory"},
-    {149, Accessor::WStr, kStr, "service dependencies"},
-    {152, Accessor::Str, 200, "VM-type directory tried first"},
-    {154, Accessor::Int, 0, "register runtime directories with the DLL search path"},
-    {158, Accessor::Int, 0, "single-instance object in the global namespace"},
-    {160, Accessor::Str, kStr, "application id of earlier installations"},
-    {163, Accessor::Int, 0, "second flag argument of initAwtSplashConfig"},
-    {165, Accessor::Int, 0, "use only the runtime store's own registry entries"},
-    {166, Accessor::Int, 0, "read the VM options file"},
-    {167, Accessor::Copy, 0, "sharing key of shared runtimes"},
-    {168, Accessor::Int, 0, "include application-supplied located runtimes"},
-    {2001, Accessor::Str, 2, "runtime flavour letter"},
-    {2002, Accessor::Int, 0, "number of included files"},
-    {2003, Accessor::Copy, 0, "included file names"},
-    {10003, Accessor::StrAndWStr, kStr, "installation directory"},
-    {10004, Accessor::Str, kStr, "native-library directories"},
-    {10005, Accessor::Int, 0, "single-instance mode"},
-    {10008, Accessor::Int, 0, "bring the running instance to the front"},
-    {10009, Accessor::Int, 0, "prefer the long temporary directory path"},
-    {10010, Accessor::Int, 0, "reduce PATH to the Windows directory"},
-    {10012, Accessor::Int, 0, "ignore the Java options environment variables"},
-    {10109, Accessor::Int, 0, "initAwtSplashConfig argument 4"},
-    {10110, Accessor::Int, 0, "initAwtSplashConfig argument 5"},
-    {10111, Accessor::Str, kStr, "initAwtSplashConfig argument 3"},
-    {10113, Accessor::Int, 0, "initAwtSplashConfig argument 7"},
-    {10114, Accessor::Str, kStr, "initAwtSplashConfig argument 6"},
-    {10115, Accessor::Int, 0, "initAwtSplashConfig argument 8"},
-    {10116, Accessor::Int, 0, "initAwtSplashConfig argument 10"},
-    {10117, Accessor::Int, 0, "initAwtSplashConfig argument 11"},
-    {10118, Accessor::Str, 2000, "initAwtSplashConfig argument 9"},
-    {10120, Accessor::Int, 0, "initAwtSplashConfig argument 13"},
-    {10121, Accessor::Str, kStr, "initAwtSplashConfig argument 12"},
-    {10122, Accessor::Int, 0, "initAwtSplashConfig argument 14"},
-    {10200, Accessor::Int, 0, "number of version-specific VM option lines"},
+const Choice kLauncherKinds[] = {
+    {"console", "0",
+     "console Java executable (java.exe); errors on the console; /install registers a service that starts on "
+     "demand"},
+    {"windowed", "1",
+     "windowed Java executable (javaw.exe); errors in dialogs; /install registers a service that starts on demand"},
+    {"service", "4",
+     "console Java executable; errors on the console; /install and /install-and-start register a service that "
+     "starts automatically"},
+    {"console-dialogs", "5",
+     "console Java executable; errors in dialogs; /install registers a service that starts on demand"},
 };
 
+const Choice kFlavours[] = {
+    {"zentrovia", "z", "the zentrovia runtime classes (com.zentrovia.runtime, .zentrovia\\zvtruntime.jar)"},
+    {"quarn", "e", "the quarn runtime classes (com.quarn.runtime)"},
+};
+
+#define CHOICES(a) a, sizeof(a) / sizeof(a[0])
+
+const KeyInfo kKeys[] = {
+    {101, Accessor::WStr, kStr,
+     "Service name: the name /install registers and the other service commands address. A name given after a "
+     "service switch on the command line takes its place.",
+     "service.name", ValueKind::ServiceName, "no name: the service commands fail"},
+    {102, Accessor::Int, 0, "Write the Java application's standard error to the file logs.error-file.",
+     "logs.error-enabled", F, "false"},
+    {103, Accessor::WStr, kStr,
+     "Error log file, expanded; a name starting with \"$\" is kept as it is, any other is made a full path "
+     "against the launcher's directory.",
+     "logs.error-file", T, "empty"},
+    {104, Accessor::Int, 0, "Write the Java application's standard output to the file logs.output-file.",
+     "logs.output-enabled", F, "false"},
+    {105, Accessor::WStr, kStr, "Output log file, resolved like logs.error-file.", "logs.output-file", T, "empty"},
+    {106, Accessor::Int, 0,
+     "Start the log files afresh instead of appending (handed to the Java launcher class as its fifth launcher "
+     "parameter, \"true\"/\"false\").",
+     "logs.start-fresh", F, "false"},
+    {107, Accessor::Int, 0,
+     "Launcher kind: which Java executable the runtime check requires, whether errors show as dialogs or on the "
+     "console, and the start type /install gives the service. An integer other than the named ones acts like "
+     "\"console\".",
+     "launcher.kind", ValueKind::Choice, "console", CHOICES(kLauncherKinds), true},
+    {108, Accessor::Int, 0, "Call initAwtSplashConfig of the Java launcher class with the splash values below.",
+     "splash.enabled", F, "false"},
+    {121, Accessor::Str, kStr, "Class-path entries, in order.", "application.class-path", ValueKind::ClassPath,
+     "no entries"},
+    {122, Accessor::StrAndWStr, kStr,
+     "Main class of the application; in module mode the module name, a slash and the class name "
+     "(\"app.module/com.example.Main\").",
+     "application.main-class", T, "empty"},
+    {123, Accessor::WStr, kStr,
+     "VM options, expanded, separated by blanks; quotes group. \"-include-options <file>\" reads options from a "
+     "file.",
+     "java.vm-options", T, "none"},
+    {124, Accessor::WStr, kShortBufferCapacity,
+     "Application arguments, expanded, placed after the first program argument; separated by blanks, quotes "
+     "group.",
+     "application.arguments", T, "none"},
+    {125, Accessor::Int, 0,
+     "Command-line arguments that start with \"-J\" become VM options (without the \"-J\") and are not passed to "
+     "main.",
+     "java.pass-j-arguments", F, "false"},
+    {126, Accessor::Str, kStr, "Lowest Java version accepted.", "java.min-version", ValueKind::Version, "no bound"},
+    {127, Accessor::Str, kStr,
+     "Highest Java version accepted; only as many components count as it has (\"1.8\" admits 1.8.0_201).",
+     "java.max-version", ValueKind::Version, "no bound"},
+    {128, Accessor::Str, kStr,
+     "Where to look for a Java runtime, in order, after the preferred location and before the fall-backs "
+     "(earlier installations, QUARN_JAVA_HOME, ZENTROVIA_JAVA_HOME).",
+     "java.search", ValueKind::SearchSequence, "no entries: only the fall-backs"},
+    {130, Accessor::Int, 0, "Accept pre-release Java versions (\"-ea\", \"-rc\", \"beta\").", "java.allow-prerelease",
+     F, "false"},
+    {131, Accessor::Int, 0, "Accept only a JDK, not a plain runtime.", "java.jdk-required", F, "false"},
+    {132, Accessor::Str, kStr, "Module-path entries, in the form of the class-path entries.", "application.module-path",
+     ValueKind::ClassPath, "no entries"},
+    {133, Accessor::Int, 0, "Module mode: the main class lives in a named module (see application.main-class).",
+     "application.module-mode", F, "false"},
+    {146, Accessor::WStr, kStr,
+     "Working directory, expanded and resolved against the launcher's directory; empty leaves it unchanged.",
+     "launcher.working-directory", T, "unchanged"},
+    {149, Accessor::WStr, kStr, "Services that must run before this one (names or \"+group\" names).",
+     "service.dependencies", ValueKind::Dependencies, "none"},
+    {152, Accessor::Str, 200,
+     "Directory of the JVM library tried first under the runtime's bin (\"server\", \"client\").", "java.vm-type", T,
+     "the runtime's usual order"},
+    {154, Accessor::Int, 0, "Register the runtime's directories with the DLL search path.",
+     "java.register-dll-directories", F, "false"},
+    {158, Accessor::Int, 0,
+     "The single-instance object lives in the global namespace (all sessions), not the local one.",
+     "launcher.global-instance", F, "false"},
+    {160, Accessor::Str, kStr, "Application id under which earlier installations record their runtime.",
+     "java.application-id", T, "empty"},
+    {163, Accessor::Int, 0, "Second flag argument of initAwtSplashConfig.", "splash.flag", F, "false"},
+    {165, Accessor::Int, 0, "Use only the runtime store's own entries when searching the registry.",
+     "java.runtime-store-only", F, "false"},
+    {166, Accessor::Int, 0,
+     "Read the VM options file next to the executable (its name with \".vmoptions\" instead of \".exe\").",
+     "java.read-options-file", F, "false"},
+    {167, Accessor::Copy, 0, "Sharing key of shared runtimes in the registry.", "java.sharing-key", T, "empty"},
+    {168, Accessor::Int, 0, "Include the application-supplied entries of the located-runtime list.",
+     "java.include-application-runtimes", F, "false"},
+    {2001, Accessor::Str, 2, "Runtime flavour: which runtime classes, jar and system property names the launcher uses.",
+     "launcher.flavour", ValueKind::Choice, "zentrovia", CHOICES(kFlavours)},
+    {2002, Accessor::Int, 0, "Number of included files; written by the packer from [[files]].", "files",
+     ValueKind::IncludedFiles, "no files"},
+    {2003, Accessor::Copy, 0, "Names of the included files, \";\"-separated; written by the packer from [[files]].",
+     "files", ValueKind::IncludedFiles, "no files"},
+    {10003, Accessor::StrAndWStr, kStr,
+     "Installation directory, relative to the executable: holds .zentrovia\\zvtruntime.jar and the runtime "
+     "location files.",
+     "launcher.installation-directory", T, "the launcher's directory"},
+    {10004, Accessor::Str, kStr, "Native-library directories, put in front of PATH.",
+     "launcher.native-library-directories", ValueKind::DirectoryList, "none"},
+    {10005, Accessor::Int, 0, "Single-instance mode: a second start of the same executable ends at once.",
+     "launcher.single-instance", F, "false"},
+    {10008, Accessor::Int, 0, "In single-instance mode, bring the running instance's windows to the front.",
+     "launcher.bring-to-front", F, "false"},
+    {10009, Accessor::Int, 0, "Prefer the long form of the temporary directory's path.", "launcher.long-temp-path", F,
+     "false"},
+    {10010, Accessor::Int, 0, "Reduce PATH to its entries inside the Windows directory.", "launcher.reduce-path", F,
+     "false"},
+    {10012, Accessor::Int, 0, "Ignore the Java options environment variables (JAVA_TOOL_OPTIONS and the like).",
+     "java.ignore-options-variables", F, "false"},
+    {10109, Accessor::Int, 0, "First value of the first splash text line (argument 4 of initAwtSplashConfig).",
+     "splash.line1.text-value1", I, "0"},
+    {10110, Accessor::Int, 0, "Second value of the first splash text line (argument 5).", "splash.line1.text-value2", I,
+     "0"},
+    {10111, Accessor::Str, kStr, "Text of the first splash text line (argument 3).", "splash.line1.text", T, "empty"},
+    {10113, Accessor::Int, 0, "First value of the first line's colour (argument 7).", "splash.line1.colour-value1", I,
+     "0"},
+    {10114, Accessor::Str, kStr, "Colour of the first splash text line (argument 6).", "splash.line1.colour",
+     ValueKind::Colour, "empty"},
+    {10115, Accessor::Int, 0, "Second value of the first line's colour (argument 8).", "splash.line1.colour-value2", I,
+     "0"},
+    {10116, Accessor::Int, 0, "First value of the second splash text line (argument 10).", "splash.line2.text-value1",
+     I, "0"},
+    {10117, Accessor::Int, 0, "Second value of the second splash text line (argument 11).", "splash.line2.text-value2",
+     I, "0"},
+    {10118, Accessor::Str, kShortBufferCapacity, "Text of the second splash text line (argument 9).", "splash.line2.text", T, "empty"},
+    {10120, Accessor::Int, 0, "First value of the second line's colour (argument 13).", "splash.line2.colour-value1", I,
+     "0"},
+    {10121, Accessor::Str, kStr, "Colour of the second splash text line (argument 12).", "splash.line2.colour",
+     ValueKind::Colour, "empty"},
+    {10122, Accessor::Int, 0, "Second value of the second line's colour (argument 14).", "splash.line2.colour-value2",
+     I, "0"},
+    {10200, Accessor::Int, 0,
+     "Version-specific VM options: the first line whose condition matches the chosen runtime adds its options "
+     "(see Version-specific VM options). Stored as the number of lines (10200), then each line's condition "
+     "(10201 + 2i) and options (10202 + 2i).",
+     "java.version-options", ValueKind::VersionOptions, "no lines"},
+};
+
+#undef CHOICES
+
 const MessageInfo kMessages[] = {
-    {1000, "caption of every error dialog", L"Error"},
+    {1000, "caption of every error dialog", L"Error", "error-caption"},
     {1005, "a registry JVM passed its check but could not be used",
      L"The JVM could not be started. The maximum heap size (-Xmx) might be too large or an antivirus or firewall "
-     L"tool could block the execution."},
-    {1006, "a mandatory class-path entry is missing", L"File or directory {0} not found or empty\n"},
+     L"tool could block the execution.",
+     "jvm-not-started"},
+    {1006, "a mandatory class-path entry is missing", L"File or directory {0} not found or empty\n",
+     "class-path-entry-missing"},
     {1008, "an environment variable named by a class-path entry is undefined",
-     L"The environment variable {0} has to be defined"},
-    {1009, "internal errors, with the internal error code", L"An internal error occurred (error code: {0})"},
-    {1010, "the main class cannot be loaded", L"Couldn't load main class."},
-    {1011, "the main method cannot be found", L"Main method not found."},
-    {1015, "no usable temporary directory", L"You must be at least Poweruser to run this program."},
+     L"The environment variable {0} has to be defined", "class-path-variable-undefined"},
+    {1009, "internal errors, with the internal error code", L"An internal error occurred (error code: {0})",
+     "internal-error"},
+    {1010, "the main class cannot be loaded", L"Couldn't load main class.", "main-class-not-loaded"},
+    {1011, "the main method cannot be found", L"Main method not found.", "main-method-not-found"},
+    {1015, "no usable temporary directory", L"You must be at least Poweruser to run this program.",
+     "no-temp-directory"},
     {1016, "no JVM found (bit width as argument)",
      L"No JVM could be found on your system.\nPlease define QUARN_JAVA_HOME to point to an installed {0}-bit JDK "
-     L"or JRE or download a JRE."},
+     L"or JRE or download a JRE.",
+     "no-jvm-found"},
     {1017, "an environment variable names a JVM that does not work",
-     L"The {0} environment variable does not\npoint to a working 32-bit JDK or JRE."},
+     L"The {0} environment variable does not\npoint to a working 32-bit JDK or JRE.", "jvm-variable-not-working"},
     {1019, "the JVM found at a place is damaged",
      L"The JVM found at {0} is damaged.\nPlease reinstall or define QUARN_JAVA_HOME\nto point to an installed "
-     L"32-bit JDK or JRE."},
+     L"32-bit JDK or JRE.",
+     "jvm-damaged"},
     {1021, "a packed runtime could not be unpacked",
-     L"Could not unpack the JVM. Antivirus software is probably interfering."},
-    {20017, "service description (empty sets none)", L""},
+     L"Could not unpack the JVM. Antivirus software is probably interfering.", "jvm-unpack-failed"},
+    {20017, "service description set after installation (empty sets none)", L"", "service-description"},
 };
 
 // Version-specific option lines: condition at 10201 + 2i, options at
 // 10202 + 2i. Stored blocks keep i small; bound the range to a sane count.
 constexpr uint32_t kVersionLinesFirst = 10201;
-constexpr uint32_t kVersionLinesLast = 10201 + 2 * 999 + 1;
-const KeyInfo kVersionCondition = {10201, Accessor::Copy, 0, "condition of a version-specific VM option line"};
-const KeyInfo kVersionOptions = {10202, Accessor::WStr, kStr, "VM options of a version-specific line"};
+constexpr uint32_t kVersionLinesLast = 10201 + 2 * (kMaxVersionOptionLines - 1) + 1;
+const KeyInfo kVersionCondition = {10201,
+                                   Accessor::Copy,
+                                   0,
+                                   "Condition of version-specific line i (key 10201 + 2i): a range of major "
+                                   "versions or a pattern for the whole version string.",
+                                   "java.version-options.condition",
+                                   ValueKind::VersionOptions,
+                                   "the line never matches"};
+const KeyInfo kVersionOptions = {10202,
+                                 Accessor::WStr,
+                                 kStr,
+                                 "VM options of version-specific line i (key 10202 + 2i), used when it is the first "
+                                 "line whose condition matches the chosen runtime.",
+                                 "java.version-options.options",
+                                 ValueKind::VersionOptions,
+                                 "none"};
 
 }  // namespace
 
@@ -119,6 +244,28 @@ const KeyInfo* keyInfo(uint32_t id) {
 const MessageInfo* messageInfo(uint32_t id) {
   for (const MessageInfo& m : kMessages) {
     if (m.id == id) return &m;
+  }
+  return nullptr;
+}
+
+const KeyInfo& versionConditionInfo() {
+  return kVersionCondition;
+}
+
+const KeyInfo& versionOptionsInfo() {
+  return kVersionOptions;
+}
+
+const KeyInfo* keyByName(const char* name) {
+  for (const KeyInfo& k : kKeys) {
+    if (std::strcmp(k.name, name) == 0) return &k;
+  }
+  return nullptr;
+}
+
+const MessageInfo* messageByName(const char* name) {
+  for (const MessageInfo& m : kMessages) {
+    if (std::strcmp(m.name, name) == 0) return &m;
   }
   return nullptr;
 }

@@ -1,3 +1,4 @@
+#include "base/system_function_win32.h"
 #include "base/win32.h"
 #include "config/loader.h"
 #include "config/locale_table.h"
@@ -12,14 +13,8 @@ using UiLanguageFn = LANGID(WINAPI*)();
 // (formats) is only the fallback. The function is looked up at run time:
 // systems before its introduction lack it.
 LANGID userLanguageId() {
-  LANGID id = LANGIDFROMLCID(GetUserDefaultLCID());
-  HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-  if (kernel) {
-    auto uiLanguage =
-        reinterpret_cast<UiLanguageFn>(reinterpret_cast<void*>(GetProcAddress(kernel, "GetUserDefaultUILanguage")));
-    if (uiLanguage) id = uiLanguage();
-  }
-  return id;
+  auto uiLanguage = systemFunction<UiLanguageFn>(L"kernel32.dll", "GetUserDefaultUILanguage");
+  return uiLanguage ? uiLanguage() : LANGIDFROMLCID(GetUserDefaultLCID());
 }
 
 }  // namespace

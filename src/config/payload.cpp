@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/capacity.h"
 #include "base/log_sink.h"
 #include "base/text.h"
 #include "config/block_format.h"
@@ -9,7 +10,7 @@
 namespace zvt {
 namespace {
 
-constexpr uint32_t kChunkSize = 6000;
+constexpr uint32_t kChunkSize = static_cast<uint32_t>(kBufferCapacity);
 
 bool isSeparator(char c) {
   return c == '\\' || c == '/';
@@ -41,6 +42,19 @@ bool isReservedDeviceName(const std::wstring& component) {
   }
   return stem.size() == 4 && (stem.compare(0, 3, L"COM") == 0 || stem.compare(0, 3, L"LPT") == 0) &&
          isPortDigit(stem[3]);
+}
+
+// Windows drops blanks and dots at the end of a name part and keeps blanks
+// at its start; either way the file would not be the one the list names.
+bool hasLooseEnds(const std::string& part) {
+  return !part.empty() && (part.front() == ' ' || part.back() == ' ' || part.back() == '.');
+}
+
+// Characters no Windows file name may hold: the creation would fail.
+bool hasForbiddenCharacter(const std::string& name) {
+  return std::any_of(name.begin(), name.end(), [](char c) {
+    return static_cast<unsigned char>(c) < 0x20 || c == '<' || c == '>' || c == '"' || c == '|' || c == '?' || c == '*';
+  });
 }
 
 bool writeWhole(ByteSink& target, const uint8_t* data, uint32_t size) {
@@ -80,6 +94,11 @@ const char* refusedNameReason(const std::string& name, NameDecoder decode) {
   if (first != std::string::npos &&
       std::any_of(name.begin() + static_cast<std::ptrdiff_t>(first) + 1, name.end(), isSeparator)) {
     return "more than one directory level";
+  }
+  if (first + 1 == name.size()) return "empty name part";
+  if (hasForbiddenCharacter(name)) return "character not allowed in file names";
+  if (hasLooseEnds(name.substr(0, first)) || (first != std::string::npos && hasLooseEnds(name.substr(first + 1)))) {
+    return "blank or dot at the end of a name part, or blank at its start";
   }
   if (!decode) decode = &widenBytes;
   if (isReservedDeviceName(decode(name.substr(0, first))) ||

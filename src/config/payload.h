@@ -17,13 +17,16 @@ std::vector<std::string> includedFileNames(const std::string& list, long long co
 
 // Why a name must not be used as a path inside the launcher temporary
 // directory, or nullptr when it may. Refused: absolute names (a leading
-// separator), "..", a colon (drive or alternate data stream), and more than
-// one directory level, and names Windows maps to devices (con, nul, com1,
-// lpt², ... with any extension, in either level). "\" and "/" both separate
-// levels, as they do for the file system. `decode` reads the bytes as the
-// file functions will (the launcher passes its file code page conversion);
-// the default takes each byte as the character of the same value, which is
-// what code page 1252 does for the superscript digits.
+// separator), "..", a colon (drive or alternate data stream), more than one
+// directory level, characters Windows does not allow in file names, blanks or
+// dots that Windows would drop from the end of a part (and blanks at its
+// start), and names Windows maps to devices (con, nul, com1, lpt², ... with
+// any extension, in either level). "\" and "/" both separate levels, as they
+// do for the file system. `decode` reads the bytes as the file functions will
+// (the launcher passes its file code page conversion); the default takes each
+// byte as the character of the same value, which is what code page 1252 does
+// for the superscript digits. The packer refuses the same names with this
+// function.
 using NameDecoder = std::wstring (*)(const std::string& bytes);
 const char* refusedNameReason(const std::string& name, NameDecoder decode = nullptr);
 

@@ -47,7 +47,8 @@ bool readPeLayout(const std::vector<uint8_t>& image, PeLayout& layout, std::stri
   if (dirCount > 4) u32At(image, dirs + 4 * 8 + 4, certSize);
   layout.hasCertificateTable = certSize != 0;
 
-  const uint64_t last = optional + optionalSize + 40ull * (sections - 1);
+  const uint64_t table = optional + optionalSize;
+  const uint64_t last = table + 40ull * (sections - 1);
   uint32_t rawSize;
   uint32_t rawOffset;
   if (!u32At(image, last + 16, rawSize) || !u32At(image, last + 20, rawOffset)) {
@@ -58,6 +59,26 @@ bool readPeLayout(const std::vector<uint8_t>& image, PeLayout& layout, std::stri
   if (layout.blockOffset > image.size()) {
     error = "last section's raw data runs past the end of the file";
     return false;
+  }
+  // The launcher looks for its block right behind the last section header's
+  // raw data. Where that is not behind all section data (a last section
+  // without raw data, or sections out of order), a block written there would
+  // overwrite the image or the headers.
+  if (layout.blockOffset < table + 40ull * sections) {
+    error = "the last section has no raw data behind the headers: the block would overwrite the image";
+    return false;
+  }
+  for (uint32_t i = 0; i + 1 < sections; ++i) {
+    uint32_t size = 0;
+    uint32_t offset = 0;
+    u32At(image, table + 40ull * i + 16, size);
+    u32At(image, table + 40ull * i + 20, offset);
+    if (size != 0 && uint64_t{offset} + size > layout.blockOffset) {
+      error = "section " + std::to_string(i + 1) +
+              "'s raw data lies behind the end of the last section: the block "
+              "would overwrite it";
+      return false;
+    }
   }
   return true;
 }

@@ -1,3 +1,4 @@
+#include "base/capacity.h"
 #include "base/win32.h"
 #include "config/accessors.h"
 #include "config/keys.h"
@@ -13,7 +14,7 @@
 namespace zvt {
 namespace {
 
-constexpr size_t kPathCapacity = 6000;
+constexpr size_t kPathCapacity = kBufferCapacity;
 
 void takeRuntimeFlavour() {
   // Capacity 2: only the first character of the value counts.

@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include "base/capacity.h"
+#include "base/system_function_win32.h"
 #include "base/win32.h"
 #include "runtime/environment.h"
 #include "runtime/expansion_win32.h"
@@ -12,19 +14,9 @@
 namespace zvt {
 namespace {
 
-constexpr size_t kDllDirectoryCapacity = 6000;
-
+// Systems without the DLL search-list update lack both functions.
 using AddDllDirectoryFn = void*(WINAPI*)(PCWSTR);
 using RemoveDllDirectoryFn = BOOL(WINAPI*)(void*);
-
-// Looked up at each call: systems without the DLL search-list update lack
-// both functions, and kernel32 is loaded in every process.
-template <typename Fn>
-Fn kernel32Function(const char* name) {
-  HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-  if (!kernel) return nullptr;
-  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(kernel, name)));
-}
 
 std::wstring currentPath() {
   DWORD size = GetEnvironmentVariableW(L"PATH", nullptr, 0);
@@ -93,17 +85,17 @@ void setNativeLibraryPath(const std::string& configured, bool registerDllDirecto
 }
 
 uintptr_t addDllDirectory(const std::string& path) {
-  auto add = kernel32Function<AddDllDirectoryFn>("AddDllDirectory");
+  auto add = systemFunction<AddDllDirectoryFn>(L"kernel32.dll", "AddDllDirectory");
   if (!add) return 0;
   std::wstring wide = toWide(path);
-  if (wide.empty() || wide.size() >= kDllDirectoryCapacity) return 0;
+  if (wide.empty() || wide.size() >= kBufferCapacity) return 0;
   logLine(L"Adding DLL directory %hs", path.c_str());
   return reinterpret_cast<uintptr_t>(add(wide.c_str()));
 }
 
 void removeDllDirectory(uintptr_t cookie) {
   if (cookie == 0) return;
-  auto remove = kernel32Function<RemoveDllDirectoryFn>("RemoveDllDirectory");
+  auto remove = systemFunction<RemoveDllDirectoryFn>(L"kernel32.dll", "RemoveDllDirectory");
   if (!remove) return;
   logLine(L"Removing DLL directory");
   remove(reinterpret_cast<void*>(cookie));

@@ -5,10 +5,12 @@
 #include <functional>
 #include <string>
 
+#include "base/capacity.h"
+
 namespace zvt {
 
 // Files zvt_nlog_1.log .. zvt_nlog_1000.log.
-constexpr int kMaxLogNumber = 1000;
+constexpr int kMaxLogNumber = kLogFileNumbers;
 
 // The directory the log goes to, with a trailing separator; "c:\" when the
 // temporary directory is unknown.

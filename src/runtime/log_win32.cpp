@@ -4,6 +4,7 @@
 #include <cwchar>
 #include <vector>
 
+#include "base/capacity.h"
 #include "base/handle.h"
 #include "base/log_sink.h"
 #include "base/text.h"
@@ -15,7 +16,7 @@
 namespace zvt {
 namespace {
 
-constexpr size_t kEnvCapacity = 6000;
+constexpr size_t kEnvCapacity = kBufferCapacity;
 
 struct LogState {
   CRITICAL_SECTION lock;

@@ -5,10 +5,12 @@
 #include <cstddef>
 #include <string>
 
+#include "base/capacity.h"
+
 namespace zvt {
 
 // Message buffers hold 6000 units including the terminator.
-constexpr size_t kMessageCapacity = 6000;
+constexpr size_t kMessageCapacity = kBufferCapacity;
 
 // Replaces the first "{0}" only; further ones stay. The result is cut to
 // kMessageCapacity - 1 units rather than overrun.

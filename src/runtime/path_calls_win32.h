@@ -5,11 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "base/capacity.h"
 #include "base/win32.h"
 
 namespace zvt {
 
-constexpr DWORD kPathCapacity = 6000;
+constexpr DWORD kPathCapacity = static_cast<DWORD>(kBufferCapacity);
 
 // The file functions convert narrow paths with the ANSI code page unless
 // SetFileApisToOEM switched them; our narrow paths must follow the same one.

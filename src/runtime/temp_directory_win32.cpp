@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/text.h"
+#include "base/system_function_win32.h"
 #include "base/win32.h"
 #include "runtime/errors.h"
 #include "runtime/log.h"
@@ -106,10 +107,8 @@ using FolderPathA = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPSTR);
 using FolderPathW = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPWSTR);
 
 bool commonAppData(std::string& narrow, std::wstring& wide) {
-  static HMODULE shell = LoadLibraryW(L"shell32.dll");  // kept loaded for the process
-  if (!shell) return false;
-  auto a = reinterpret_cast<FolderPathA>(reinterpret_cast<void*>(GetProcAddress(shell, "SHGetFolderPathA")));
-  auto w = reinterpret_cast<FolderPathW>(reinterpret_cast<void*>(GetProcAddress(shell, "SHGetFolderPathW")));
+  auto a = systemFunction<FolderPathA>(L"shell32.dll", "SHGetFolderPathA");
+  auto w = systemFunction<FolderPathW>(L"shell32.dll", "SHGetFolderPathW");
   if (!a || !w) return false;
   const int kCommonAppData = 35;  // CSIDL_COMMON_APPDATA
   char bufA[MAX_PATH + 1] = {};

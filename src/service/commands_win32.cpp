@@ -2,7 +2,9 @@
 #include <optional>
 #include <vector>
 
+#include "base/capacity.h"
 #include "base/handle.h"
+#include "base/system_function_win32.h"
 #include "base/text.h"
 #include "config/accessors.h"
 #include "config/keys.h"
@@ -16,7 +18,7 @@
 namespace zvt {
 namespace {
 
-constexpr size_t kConfigBufferBytes = 6000;
+constexpr size_t kConfigBufferBytes = kBufferCapacity;
 // QueryServiceConfig never needs more than 8 KB.
 constexpr DWORD kConfigBufferLimit = 8192;
 
@@ -48,16 +50,11 @@ UniqueServiceHandle openService(const UniqueServiceHandle& manager, DWORD access
 // ChangeServiceConfig2W is looked up at run time: systems without it install
 // the service without a description instead of failing to load the launcher.
 void setDescription(SC_HANDLE service) {
-  std::wstring text = config::getMessage(msg::kServiceDescription, 6000);
+  std::wstring text = config::getMessage(msg::kServiceDescription, kBufferCapacity);
   if (text.empty()) return;
-  HMODULE advapi = GetModuleHandleA("advapi32.dll");
-  if (!advapi) return;
-  FARPROC found = GetProcAddress(advapi, "ChangeServiceConfig2W");
-  if (!found) return;
   using ChangeConfig2 = BOOL(WINAPI*)(SC_HANDLE, DWORD, LPVOID);
-  ChangeConfig2 change;
-  static_assert(sizeof(change) == sizeof(found), "function pointers of one size");
-  memcpy(&change, &found, sizeof(change));
+  auto change = systemFunction<ChangeConfig2>(L"advapi32.dll", "ChangeServiceConfig2W");
+  if (!change) return;
   SERVICE_DESCRIPTIONW description{&text[0]};
   change(service, SERVICE_CONFIG_DESCRIPTION, &description);  // no description is no failure
 }
@@ -114,7 +111,7 @@ int installService(unsigned long startType) {
   // Quoted, or the system would try "C:\Program.exe" for a path with blanks.
   const std::wstring binaryPath = L"\"" + modulePathW() + L"\"";
   const std::optional<std::wstring> dependencies =
-      buildDependencyList(config::getConfigStringW(key::kServiceDependencies, 6000));
+      buildDependencyList(config::getConfigStringW(key::kServiceDependencies, kBufferCapacity));
   const wchar_t* name = serviceName().c_str();
   UniqueServiceHandle service(CreateServiceW(manager.get(), name, name, SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS,
                                              startType, SERVICE_ERROR_NORMAL, binaryPath.c_str(), nullptr, nullptr,

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "base/text.h"
 #include "jvm/launch/jni_conversation.h"
 
 namespace {
@@ -28,12 +29,18 @@ class PrintLog : public zvt::jni::ConversationLog {
 
 const char* outcomeName(zvt::jni::MainOutcome outcome) {
   switch (outcome) {
-    case zvt::jni::MainOutcome::Returned: return "returned";
-    case zvt::jni::MainOutcome::ExceptionEscaped: return "exception";
-    case zvt::jni::MainOutcome::ClassMissing: return "classMissing";
-    case zvt::jni::MainOutcome::MethodMissing: return "methodMissing";
-    case zvt::jni::MainOutcome::ArrayFailed: return "arrayFailed";
-    case zvt::jni::MainOutcome::StringFailed: return "stringFailed";
+    case zvt::jni::MainOutcome::Returned:
+      return "returned";
+    case zvt::jni::MainOutcome::ExceptionEscaped:
+      return "exception";
+    case zvt::jni::MainOutcome::ClassMissing:
+      return "classMissing";
+    case zvt::jni::MainOutcome::MethodMissing:
+      return "methodMissing";
+    case zvt::jni::MainOutcome::ArrayFailed:
+      return "arrayFailed";
+    case zvt::jni::MainOutcome::StringFailed:
+      return "stringFailed";
   }
   return "?";
 }
@@ -63,7 +70,7 @@ int main(int argc, char** argv) {
     if (!inParams && std::strcmp(argv[i], "--") == 0) {
       inParams = true;
     } else if (inParams) {
-      params.push_back(zvt::jni::utf8ToUtf16(argv[i]));
+      params.push_back(zvt::utf8ToUtf16(argv[i]));
     } else {
       options.push_back(argv[i]);
     }

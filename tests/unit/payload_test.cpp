@@ -24,7 +24,8 @@ TEST(IncludedFileNames, CountAndEmptyNamesEndTheList) {
 }
 
 TEST(IncludedFileNames, RefusedNames) {
-  const char* accepted[] = {"a.jar", "lib\\b.jar", "lib/b.jar", "a.b.jar", "x", "console.jar", "com10.jar", "lpt.jar"};
+  const char* accepted[] = {"a.jar",       "lib\\b.jar", "lib/b.jar", "a.b.jar",    "x",
+                            "console.jar", "com10.jar",  "lpt.jar",   "my app.jar", "lib\\native x.dll"};
   for (const char* n : accepted) EXPECT_EQ(nullptr, refusedNameReason(n)) << n;
   struct Case {
     const char* name;
@@ -47,6 +48,16 @@ TEST(IncludedFileNames, RefusedNames) {
       {"lib\\aux.dll", "reserved device name"},
       {"com1\\x.jar", "reserved device name"},
       {"Lpt9.txt", "reserved device name"},
+      // Windows drops blanks and dots at the end of a part: the file would
+      // be created under another name than the list gives.
+      {"a.jar ", "blank or dot at the end of a name part, or blank at its start"},
+      {" a.jar", "blank or dot at the end of a name part, or blank at its start"},
+      {"lib.\\a.jar", "blank or dot at the end of a name part, or blank at its start"},
+      {"lib\\a.", "blank or dot at the end of a name part, or blank at its start"},
+      {"lib\\", "empty name part"},
+      {"a?.jar", "character not allowed in file names"},
+      {"a<b", "character not allowed in file names"},
+      {"tab\there", "character not allowed in file names"},
   };
   for (const Case& c : refused) {
     const char* reason = refusedNameReason(c.name);

@@ -1,10 +1,10 @@
 #include "description.h"
 
 #include <cstdlib>
+#include <functional>
 #include <sstream>
 
 #include "base/text.h"
-#include "config/key_table.h"
 
 namespace zvt::pack {
 namespace {
@@ -27,8 +27,31 @@ bool parseHex(const std::string& s, size_t at, size_t digits, uint32_t& value) {
   return true;
 }
 
+// Reports an escape that changed what was typed: "\n" in C:\new is a line
+// feed to this format, which is rarely what a Windows path meant.
+using EscapeNote = std::function<void(size_t offset, const std::string& escape, const std::string& meaning)>;
+
+std::string escapeMeaning(char c) {
+  switch (c) {
+    case 'n':
+      return "a line feed";
+    case 't':
+      return "a tab";
+    case '\\':
+      return "one backslash";
+    case 'x':
+      return "one byte";
+    default:
+      return "one UTF-16 unit";
+  }
+}
+
+size_t escapeLength(char c) {
+  return c == 'x' ? 4 : c == 'u' ? 6 : 2;
+}
+
 // Byte-level unescaping for entry values.
-bool unescapeBytes(const std::string& in, std::string& out, std::string& error) {
+bool unescapeBytes(const std::string& in, std::string& out, std::string& error, const EscapeNote& note) {
   out.clear();
   for (size_t i = 0; i < in.size(); ++i) {
     if (in[i] != '\\') {
@@ -36,24 +59,32 @@ bool unescapeBytes(const std::string& in, std::string& out, std::string& error) 
       continue;
     }
     if (++i >= in.size()) return error = "dangling backslash", false;
+    if (note) note(i - 1, in.substr(i - 1, escapeLength(in[i])), escapeMeaning(in[i]));
     uint32_t v;
     switch (in[i]) {
-      case 'n': out.push_back('\n'); break;
-      case 't': out.push_back('\t'); break;
-      case '\\': out.push_back('\\'); break;
+      case 'n':
+        out.push_back('\n');
+        break;
+      case 't':
+        out.push_back('\t');
+        break;
+      case '\\':
+        out.push_back('\\');
+        break;
       case 'x':
         if (!parseHex(in, i + 1, 2, v)) return error = "bad \\x escape", false;
         out.push_back(static_cast<char>(v));
         i += 2;
         break;
-      default: return error = std::string("unknown escape \\") + in[i], false;
+      default:
+        return error = std::string("unknown escape \\") + in[i], false;
     }
   }
   return true;
 }
 
 // Message texts: UTF-8 with escapes, to UTF-16 units.
-bool unescapeText(const std::string& in, std::wstring& out, std::string& error) {
+bool unescapeText(const std::string& in, std::wstring& out, std::string& error, const EscapeNote& note) {
   out.clear();
   std::string pending;
   auto flush = [&] {
@@ -66,18 +97,26 @@ bool unescapeText(const std::string& in, std::wstring& out, std::string& error) 
       continue;
     }
     if (++i >= in.size()) return error = "dangling backslash", false;
+    if (note) note(i - 1, in.substr(i - 1, escapeLength(in[i])), escapeMeaning(in[i]));
     uint32_t v;
     switch (in[i]) {
-      case 'n': pending.push_back('\n'); break;
-      case 't': pending.push_back('\t'); break;
-      case '\\': pending.push_back('\\'); break;
+      case 'n':
+        pending.push_back('\n');
+        break;
+      case 't':
+        pending.push_back('\t');
+        break;
+      case '\\':
+        pending.push_back('\\');
+        break;
       case 'u':
         if (!parseHex(in, i + 1, 4, v)) return error = "bad \\u escape", false;
         flush();
         out.push_back(static_cast<wchar_t>(v));
         i += 4;
         break;
-      default: return error = std::string("unknown escape \\") + in[i], false;
+      default:
+        return error = std::string("unknown escape \\") + in[i], false;
     }
   }
   flush();
@@ -107,6 +146,11 @@ void splitWord(const std::string& line, std::string& word, std::string& rest, bo
 }  // namespace
 
 bool parseDescription(const std::string& text, Description& out, std::string& error) {
+  return parseDescription(text, out, error, nullptr);
+}
+
+bool parseDescription(const std::string& text, Description& out, std::string& error,
+                      std::vector<DescriptionNote>* notes) {
   std::istringstream lines(text);
   std::string line;
   int number = 0;
@@ -122,6 +166,17 @@ bool parseDescription(const std::string& text, Description& out, std::string& er
     std::string keyword, rest, idWord, value, why;
     bool hasRest, hasValue;
     splitWord(line, keyword, rest, hasRest);
+    // Values start after "keyword id "; offsets in notes count from there.
+    const size_t valueStart = keyword.size() + 1;
+    EscapeNote note;
+    if (notes) {
+      note = [&, valueStart](size_t offset, const std::string& escape, const std::string& meaning) {
+        size_t idLength = rest.find(' ');
+        notes->push_back(DescriptionNote{number,
+                                         valueStart + (idLength == std::string::npos ? 0 : idLength + 1) + offset + 1,
+                                         "\"" + escape + "\" read as " + meaning});
+      };
+    }
     if (keyword == "entry" || keyword == "message") {
       splitWord(rest, idWord, value, hasValue);
       uint32_t id;
@@ -130,15 +185,22 @@ bool parseDescription(const std::string& text, Description& out, std::string& er
         if (set) return fail("entries cannot be part of a localized set (missing 'end'?)");
         block::Entry e;
         e.id = id;
-        if (!unescapeBytes(value, e.value, why)) return fail(why);
+        if (!unescapeBytes(value, e.value, why, note)) return fail(why);
         out.content.entries.push_back(e);
+        out.entryLines.push_back(number);
       } else {
         block::Message m;
         m.id = id;
-        if (!unescapeText(value, m.text, why)) return fail(why);
+        if (!unescapeText(value, m.text, why, note)) return fail(why);
         (set ? set->messages : out.content.messages).push_back(m);
       }
     } else if (keyword == "set") {
+      // A locale name is printed back as it stands, with no escapes, and a
+      // trailing CR would be taken for the line end when the printed form
+      // is read again; no locale name holds control characters anyway.
+      for (unsigned char c : rest) {
+        if (c < 0x20 || c == 0x7F) return fail("control character in the locale name");
+      }
       out.content.sets.push_back(block::LocalizedSet{hasRest ? rest : std::string(), {}});
       set = &out.content.sets.back();
     } else if (keyword == "end") {
@@ -154,71 +216,6 @@ bool parseDescription(const std::string& text, Description& out, std::string& er
     }
   }
   return true;
-}
-
-namespace {
-
-std::string escapeBytes(const std::string& in) {
-  static const char* hex = "0123456789ABCDEF";
-  std::string out;
-  for (unsigned char c : in) {
-    if (c == '\\') {
-      out += "\\\\";
-    } else if (c == '\n') {
-      out += "\\n";
-    } else if (c == '\t') {
-      out += "\\t";
-    } else if (c < 0x20 || c >= 0x7F) {
-      out += "\\x";
-      out.push_back(hex[c >> 4]);
-      out.push_back(hex[c & 15]);
-    } else {
-      out.push_back(static_cast<char>(c));
-    }
-  }
-  return out;
-}
-
-std::string escapeText(const std::wstring& in) {
-  static const char* hex = "0123456789ABCDEF";
-  std::string out;
-  for (wchar_t w : in) {
-    uint32_t u = static_cast<uint32_t>(w) & 0xFFFF;
-    if (u == '\\') {
-      out += "\\\\";
-    } else if (u == '\n') {
-      out += "\\n";
-    } else if (u == '\t') {
-      out += "\\t";
-    } else if (u < 0x20 || u == 0x7F || (u >= 0xD800 && u <= 0xDFFF)) {
-      out += "\\u";
-      for (int s = 12; s >= 0; s -= 4) out.push_back(hex[(u >> s) & 15]);
-    } else {
-      out += utf16ToUtf8(std::wstring(1, static_cast<wchar_t>(u)));
-    }
-  }
-  return out;
-}
-
-}  // namespace
-
-std::string printContent(const block::Content& content, const std::vector<std::string>& fileNames) {
-  std::string out;
-  for (const auto& e : content.entries) {
-    if (const config::KeyInfo* info = config::keyInfo(e.id)) out += std::string("# ") + info->meaning + "\n";
-    out += "entry " + std::to_string(e.id) + " " + escapeBytes(e.value) + "\n";
-  }
-  for (const auto& m : content.messages) out += "message " + std::to_string(m.id) + " " + escapeText(m.text) + "\n";
-  for (const auto& s : content.sets) {
-    out += "set " + s.locale + "\n";
-    for (const auto& m : s.messages) out += "message " + std::to_string(m.id) + " " + escapeText(m.text) + "\n";
-    out += "end\n";
-  }
-  for (size_t i = 0; i < content.files.size(); ++i) {
-    std::string name = i < fileNames.size() ? fileNames[i] : "?";
-    out += "# file " + name + " " + std::to_string(content.files[i].content.size()) + " bytes\n";
-  }
-  return out;
 }
 
 }  // namespace zvt::pack

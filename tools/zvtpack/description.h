@@ -1,4 +1,5 @@
-// The packer's text description of a configuration block, one item a line:
+// The earlier description format of the packer, read only to convert a
+// description into a configuration file ("zvtpack convert"). One item a line:
 //
 //   # comment
 //   entry <id> <value>      value: the rest of the line after one blank,
@@ -10,8 +11,8 @@
 //                           description) under <name>
 //
 // Escapes in values and texts: \n \t \\ and \xNN (a byte in entries), \uXXXX
-// (a UTF-16 unit in messages). The same form is printed by "zvtpack show",
-// so a shown block can be packed again.
+// (a UTF-16 unit in messages). They turned "C:\new\temp" into a line feed and
+// a tab without a word; the reader reports every escape it interprets.
 #pragma once
 
 #include <string>
@@ -29,13 +30,20 @@ struct FileRef {
 struct Description {
   block::Content content;
   std::vector<FileRef> files;
+  std::vector<int> entryLines;  // the line of each entry of content.entries
 };
 
-// On failure `error` names the line and the problem.
-bool parseDescription(const std::string& text, Description& out, std::string& error);
+// An escape the reader interpreted, with its line and 1-based column.
+struct DescriptionNote {
+  int line;
+  size_t column;
+  std::string text;
+};
 
-// Prints entries, messages and sets in stored order; included files as
-// "file <name> <size> bytes" comments (their contents are not shown).
-std::string printContent(const block::Content& content, const std::vector<std::string>& fileNames);
+// On failure `error` names the line and the problem. With `notes`, every
+// escape that changed a value is reported there.
+bool parseDescription(const std::string& text, Description& out, std::string& error);
+bool parseDescription(const std::string& text, Description& out, std::string& error,
+                      std::vector<DescriptionNote>* notes);
 
 }  // namespace zvt::pack

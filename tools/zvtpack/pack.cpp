@@ -1,8 +1,8 @@
-#include "config/keys.h"
 #include "pack.h"
 
 #include "config/block_reader.h"
 #include "config/byte_source.h"
+#include "config/keys.h"
 #include "config/pe_layout.h"
 
 namespace zvt::pack {
@@ -37,7 +37,8 @@ bool packImage(const std::vector<uint8_t>& image, const block::Content& content,
   PeLayout layout;
   if (!readPeLayout(image, layout, error)) return false;
   if (layout.hasCertificateTable) {
-    error = "the executable carries a certificate table (it is signed); pack the unsigned launcher and sign after packing";
+    error =
+        "the executable carries a certificate table (it is signed); pack the unsigned launcher and sign after packing";
     return false;
   }
   out.assign(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(layout.blockOffset));

@@ -1,29 +1,38 @@
 #include "jvm/launch/jni_conversation.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
+
+#include "base/text.h"
 
 namespace zvt::jni {
 
 namespace {
 
-std::vector<jchar> jchars(const std::wstring& text) {
-  std::vector<jchar> out;
-  out.reserve(text.size());
-  for (wchar_t ch : text) out.push_back(static_cast<jchar>(ch & 0xFFFF));
-  return out;
-}
-
 jstring newJavaString(JNIEnv* env, const std::wstring& text) {
-  std::vector<jchar> units = jchars(text);
-  return env->NewString(units.data(), static_cast<jsize>(units.size()));
+  std::vector<jchar> units;
+  units.reserve(text.size());
+  for (wchar_t ch : text) units.push_back(static_cast<jchar>(static_cast<uint32_t>(ch) & 0xFFFF));
+  // NewString copies `len` units from a pointer it may touch even for none.
+  static const jchar kNoUnits[1] = {0};
+  return env->NewString(units.empty() ? kNoUnits : units.data(), static_cast<jsize>(units.size()));
 }
 
 // A failed FindClass/GetMethodID leaves NoClassDefFoundError or
-// NoSuchMethodError pending; most JNI functions must not run until it is
-// cleared.
+// NoSuchMethodError pending, a failed NewString an OutOfMemoryError; most JNI
+// functions must not run until it is cleared.
 void clearLookupFailure(JNIEnv* env) {
   if (env->ExceptionCheck()) env->ExceptionClear();
+}
+
+// The Java methods called before main belong to the runtime classes and may
+// throw. Whatever they leave pending would be in force during the next JNI
+// call, which the JNI specification leaves undefined (HotSpot may fail the
+// next FindClass or report the exception as main's), so it is reported and
+// cleared here and the launch goes on.
+void reportCallFailure(JNIEnv* env, ConversationLog& log) {
+  reportPendingException(env, false, log);
 }
 
 void deleteLocal(JNIEnv* env, jobject ref) {
@@ -31,58 +40,6 @@ void deleteLocal(JNIEnv* env, jobject ref) {
 }
 
 }  // namespace
-
-std::string utf16ToUtf8(const std::wstring& text) {
-  std::string out;
-  for (size_t i = 0; i < text.size(); ++i) {
-    unsigned long cp = static_cast<unsigned long>(text[i]) & 0xFFFF;
-    if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < text.size()) {
-      unsigned long low = static_cast<unsigned long>(text[i + 1]) & 0xFFFF;
-      if (low >= 0xDC00 && low < 0xE000) {
-        cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
-        ++i;
-      }
-    }
-    if (cp < 0x80) {
-      out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-      out += static_cast<char>(0xC0 | (cp >> 6));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-      out += static_cast<char>(0xE0 | (cp >> 12));
-      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (cp >> 18));
-      out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-  }
-  return out;
-}
-
-std::wstring utf8ToUtf16(const std::string& text) {
-  std::wstring out;
-  const unsigned char* p = reinterpret_cast<const unsigned char*>(text.data());
-  const unsigned char* end = p + text.size();
-  while (p < end) {
-    unsigned long cp = *p;
-    int extra = cp >= 0xF0 ? 3 : cp >= 0xE0 ? 2 : cp >= 0xC0 ? 1 : 0;
-    if (extra > end - p - 1) extra = 0;  // truncated sequence: take the byte as is
-    if (extra > 0) cp &= 0x3F >> extra;
-    for (int k = 1; k <= extra; ++k) cp = (cp << 6) | (p[k] & 0x3F);
-    p += 1 + extra;
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      out += static_cast<wchar_t>(0xD800 + (cp >> 10));
-      out += static_cast<wchar_t>(0xDC00 + (cp & 0x3FF));
-    } else {
-      out += static_cast<wchar_t>(cp);
-    }
-  }
-  return out;
-}
 
 CreatedVm createJavaVm(CreateJavaVmFn create, const std::vector<std::string>& options) {
   // JNI takes non-const option strings; they must outlive the JVM's reading
@@ -102,6 +59,9 @@ CreatedVm createJavaVm(CreateJavaVmFn create, const std::vector<std::string>& op
   void* env = nullptr;
   created.result = create(&created.vm, &env, &args);
   created.env = static_cast<JNIEnv*>(env);
+  // A broken runtime library could report success without handing out the
+  // JVM or its environment; going on would call through a null pointer.
+  if (created.result == JNI_OK && (created.vm == nullptr || created.env == nullptr)) created.result = JNI_ERR;
   return created;
 }
 
@@ -119,17 +79,27 @@ bool configureSplash(JNIEnv* env, const SplashConfig& config, ConversationLog& l
     deleteLocal(env, cls);
     return false;
   }
-  jstring texts[4];
-  for (int i = 0; i < 4; ++i) texts[i] = env->NewStringUTF(config.groups[i].text.c_str());
-  const SplashGroup* g = config.groups;
-  // Variadic JNI calls: jboolean travels promoted to int.
-  env->CallStaticVoidMethod(cls, method, static_cast<int>(JNI_TRUE),
-                            static_cast<int>(config.flag ? JNI_TRUE : JNI_FALSE), texts[0],
-                            g[0].first, g[0].second, texts[1], g[1].first, g[1].second, texts[2],
-                            g[2].first, g[2].second, texts[3], g[3].first, g[3].second);
+  jstring texts[4] = {nullptr, nullptr, nullptr, nullptr};
+  bool made = true;
+  for (int i = 0; i < 4 && made; ++i) {
+    texts[i] = env->NewStringUTF(config.groups[i].text.c_str());
+    made = texts[i] != nullptr;
+  }
+  if (!made) {
+    log.error("could not create string for splash properties");
+    clearLookupFailure(env);
+  } else {
+    const SplashGroup* g = config.groups;
+    // Variadic JNI calls: jboolean travels promoted to int.
+    env->CallStaticVoidMethod(cls, method, static_cast<int>(JNI_TRUE),
+                              static_cast<int>(config.flag ? JNI_TRUE : JNI_FALSE), texts[0], g[0].first, g[0].second,
+                              texts[1], g[1].first, g[1].second, texts[2], g[2].first, g[2].second, texts[3],
+                              g[3].first, g[3].second);
+    reportCallFailure(env, log);
+  }
   for (jstring text : texts) deleteLocal(env, text);
   deleteLocal(env, cls);
-  return true;
+  return made;
 }
 
 bool callInitFromLauncher(JNIEnv* env, bool value, ConversationLog& log) {
@@ -147,6 +117,7 @@ bool callInitFromLauncher(JNIEnv* env, bool value, ConversationLog& log) {
     return false;
   }
   env->CallStaticVoidMethod(cls, method, static_cast<int>(value ? JNI_TRUE : JNI_FALSE));
+  reportCallFailure(env, log);
   deleteLocal(env, cls);
   return true;
 }
@@ -158,23 +129,25 @@ bool setModuleNameProperty(JNIEnv* env, const std::wstring& modulePath, Conversa
     clearLookupFailure(env);
     return false;
   }
-  jmethodID setProperty = env->GetStaticMethodID(
-      system, "setProperty", "(Ljava/lang/String;Ljava/lang/String;)Ljava/lang/String;");
+  jmethodID setProperty =
+      env->GetStaticMethodID(system, "setProperty", "(Ljava/lang/String;Ljava/lang/String;)Ljava/lang/String;");
   if (setProperty == nullptr) {
     log.error("could not get method for module name init");
     clearLookupFailure(env);
     deleteLocal(env, system);
     return false;
   }
+  // One string at a time: a failed NewString leaves an exception pending.
   jstring value = newJavaString(env, modulePath);
-  jstring name = newJavaString(env, L"quarn.moduleName");
+  jstring name = value == nullptr ? nullptr : newJavaString(env, L"quarn.moduleName");
   bool made = false;
-  if (value == nullptr || name == nullptr) {
+  if (name == nullptr) {
     log.error("could not create string for init module name");
     clearLookupFailure(env);
   } else {
     log.line("setting quarn.moduleName to " + utf16ToUtf8(modulePath));
     jobject previous = env->CallStaticObjectMethod(system, setProperty, name, value);
+    reportCallFailure(env, log);
     deleteLocal(env, previous);
     made = true;
   }
@@ -184,8 +157,8 @@ bool setModuleNameProperty(JNIEnv* env, const std::wstring& modulePath, Conversa
   return made;
 }
 
-MainOutcome invokeMain(JNIEnv* env, const std::string& launcherClass,
-                       const std::vector<std::wstring>& params, ConversationLog& log) {
+MainOutcome invokeMain(JNIEnv* env, const std::string& launcherClass, const std::vector<std::wstring>& params,
+                       ConversationLog& log) {
   std::string name = launcherClass;
   for (char& ch : name) {
     if (ch == '.') ch = '/';
@@ -203,9 +176,8 @@ MainOutcome invokeMain(JNIEnv* env, const std::string& launcherClass,
   }
   log.line("param count: " + std::to_string(params.size()));
   jclass stringClass = env->FindClass("java/lang/String");
-  jobjectArray array = stringClass == nullptr
-                           ? nullptr
-                           : env->NewObjectArray(static_cast<jsize>(params.size()), stringClass, nullptr);
+  jobjectArray array =
+      stringClass == nullptr ? nullptr : env->NewObjectArray(static_cast<jsize>(params.size()), stringClass, nullptr);
   if (array == nullptr) return MainOutcome::ArrayFailed;
   for (size_t i = 0; i < params.size(); ++i) {
     log.line("param " + std::to_string(i) + ": " + utf16ToUtf8(params[i]));
@@ -217,8 +189,7 @@ MainOutcome invokeMain(JNIEnv* env, const std::string& launcherClass,
   log.line("calling main");
   env->CallStaticVoidMethod(cls, main, array);
   log.line("main returned");
-  return reportPendingException(env, true, log) ? MainOutcome::Returned
-                                                : MainOutcome::ExceptionEscaped;
+  return reportPendingException(env, true, log) ? MainOutcome::Returned : MainOutcome::ExceptionEscaped;
 }
 
 bool reportPendingException(JNIEnv* env, bool describe, ConversationLog& log) {

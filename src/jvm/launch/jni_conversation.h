@@ -31,6 +31,7 @@ struct CreatedVm {
 };
 
 // JNI 1.2 record, options in the given order, unrecognised options ignored.
+// A zero result that hands out no JVM or no environment counts as JNI_ERR.
 CreatedVm createJavaVm(CreateJavaVmFn create, const std::vector<std::string>& options);
 
 // One text and two numbers; the splash call takes four such groups.
@@ -52,8 +53,10 @@ constexpr const char* kPlatformClass = "com/zentrovia/runtime/installer/platform
 constexpr const char* kZentroviaLauncherClass = "com/zentrovia/runtime/launcher/WinLauncher";
 constexpr const char* kQuarnLauncherClass = "com/quarn/runtime/WinLauncher";
 
-// Each returns whether its Java call was made; a failed lookup is logged and
-// its pending exception cleared, so the launch can go on.
+// Each returns whether its Java call was made; a failed lookup or string
+// creation is logged and its pending exception cleared, and an exception the
+// Java method throws is reported like reportPendingException(describe =
+// false), so the launch goes on with nothing pending.
 bool configureSplash(JNIEnv* env, const SplashConfig& config, ConversationLog& log);
 bool callInitFromLauncher(JNIEnv* env, bool value, ConversationLog& log);
 bool setModuleNameProperty(JNIEnv* env, const std::wstring& modulePath, ConversationLog& log);
@@ -68,15 +71,11 @@ enum class MainOutcome {
 };
 
 // `launcherClass` may use dots or slashes.
-MainOutcome invokeMain(JNIEnv* env, const std::string& launcherClass,
-                       const std::vector<std::wstring>& params, ConversationLog& log);
+MainOutcome invokeMain(JNIEnv* env, const std::string& launcherClass, const std::vector<std::wstring>& params,
+                       ConversationLog& log);
 
 // True when no exception is pending. Otherwise logs it, lets the JVM print
 // it when `describe` is set, clears it and logs its toString() text.
 bool reportPendingException(JNIEnv* env, bool describe, ConversationLog& log);
-
-// UTF-16 units (low 16 bits of each element) to UTF-8 and back.
-std::string utf16ToUtf8(const std::wstring& text);
-std::wstring utf8ToUtf16(const std::string& text);
 
 }  // namespace zvt::jni

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "base/text.h"
 #include "base/win32.h"
 
 namespace standin {
@@ -35,7 +36,13 @@ long readIntFile(const std::wstring& path, long fallback);
 // Appends bytes in one write; creates the file (not its directory).
 bool appendToFile(const std::wstring& path, const std::string& bytes);
 
-std::string utf8(const std::wstring& text);
-std::wstring widen(const std::string& utf8Text);
+// The launcher's own conversion (base/text), under the names the stand-in
+// uses throughout.
+inline std::string utf8(const std::wstring& text) {
+  return zvt::utf16ToUtf8(text);
+}
+inline std::wstring widen(const std::string& utf8Text) {
+  return zvt::utf8ToUtf16(utf8Text);
+}
 
 }  // namespace standin

@@ -76,16 +76,31 @@ jvalue systemGetProperty(Env& env, Object*, const std::vector<jvalue>& args) {
 // written by the call machinery), so these return nothing.
 jvalue recordOnly(Env&, Object*, const std::vector<jvalue>&) { return none(); }
 
-jvalue hitTestAnswer(Env&, Object*, const std::vector<jvalue>&) {
+// standin.borderThrow=<callback>: that window-border callback throws, as a
+// look and feel with a bug would.
+bool borderCallbackThrows(Env& env, const char* name) {
+  if (property("standin.borderThrow") != name) return false;
+  throwNew(env, "java/lang/RuntimeException", L"stand-in callback failure");
+  return true;
+}
+
+jvalue hitTestAnswer(Env& env, Object*, const std::vector<jvalue>&) {
   jvalue v{};
+  if (borderCallbackThrows(env, "onNcHitTest")) return v;
   v.i = static_cast<jint>(propertyInt("standin.ncHitTest", 1));
   return v;
 }
 
-jvalue fullscreenAnswer(Env&, Object*, const std::vector<jvalue>&) {
+jvalue fullscreenAnswer(Env& env, Object*, const std::vector<jvalue>&) {
   jvalue v{};
+  if (borderCallbackThrows(env, "isFullscreen")) return v;
   v.z = property("standin.fullscreen") == "true" ? JNI_TRUE : JNI_FALSE;
   return v;
+}
+
+jvalue stateChangedAnswer(Env& env, Object*, const std::vector<jvalue>&) {
+  borderCallbackThrows(env, "fireStateChangedLaterOnce");
+  return none();
 }
 
 Class* addClass(const std::string& name, const std::string& super) {
@@ -161,7 +176,7 @@ void buildClasses() {
                             "java/lang/Object");
   addMethod(wndProc, "onNcHitTest", "(IIZ)I", false, hitTestAnswer);
   addMethod(wndProc, "isFullscreen", "()Z", false, fullscreenAnswer);
-  addMethod(wndProc, "fireStateChangedLaterOnce", "()V", false, recordOnly);
+  addMethod(wndProc, "fireStateChangedLaterOnce", "()V", false, stateChangedAnswer);
 
   for (auto& entry : state().classes) giveMirror(entry.second.get());
 }

@@ -199,6 +199,18 @@ jclass JNICALL GetObjectClass(JNIEnv* jni, jobject obj) {
   return static_cast<jclass>(newLocal(env, o->cls->mirror));
 }
 
+// No constructors are modelled: tests make receivers of the application's
+// classes (a window border's WndProc) this way.
+jobject JNICALL AllocObject(JNIEnv* jni, jclass clazz) {
+  Env& env = enter(jni, "AllocObject");
+  const Class* cls = classOf(clazz);
+  if (cls->element != nullptr || cls->name == "java/lang/String" || cls->name == "java/lang/Class") {
+    fatal("AllocObject of " + cls->name);
+  }
+  trace(JsonLine("alloc").text("class", cls->name));
+  return newLocal(env, newObject(cls));
+}
+
 jboolean JNICALL IsInstanceOf(JNIEnv* jni, jobject obj, jclass clazz) {
   enter(jni, "IsInstanceOf");
   Object* o = deref(obj);
@@ -493,6 +505,7 @@ JNINativeInterface_ buildTable() {
   ZVT_SET(IsSameObject);
   ZVT_SET(NewLocalRef);
   ZVT_SET(EnsureLocalCapacity);
+  ZVT_SET(AllocObject);
   ZVT_SET(GetObjectClass);
   ZVT_SET(IsInstanceOf);
   ZVT_SET(GetMethodID);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/text.h"
 #include "base/win32.h"
 #include "jvm/launch/jni_conversation.h"
 
@@ -33,12 +34,18 @@ struct Child {
 
 const char* outcomeName(MainOutcome outcome) {
   switch (outcome) {
-    case MainOutcome::Returned: return "returned";
-    case MainOutcome::ExceptionEscaped: return "exception";
-    case MainOutcome::ClassMissing: return "classMissing";
-    case MainOutcome::MethodMissing: return "methodMissing";
-    case MainOutcome::ArrayFailed: return "arrayFailed";
-    case MainOutcome::StringFailed: return "stringFailed";
+    case MainOutcome::Returned:
+      return "returned";
+    case MainOutcome::ExceptionEscaped:
+      return "exception";
+    case MainOutcome::ClassMissing:
+      return "classMissing";
+    case MainOutcome::MethodMissing:
+      return "methodMissing";
+    case MainOutcome::ArrayFailed:
+      return "arrayFailed";
+    case MainOutcome::StringFailed:
+      return "stringFailed";
   }
   return "?";
 }
@@ -229,7 +236,7 @@ int runChild(int argc, char** argv) {
     if (!inParams && std::strcmp(argv[i], "--") == 0) {
       inParams = true;
     } else if (inParams) {
-      c.params.push_back(utf8ToUtf16(argv[i]));
+      c.params.push_back(zvt::utf8ToUtf16(argv[i]));
     } else {
       c.options.push_back(argv[i]);
     }

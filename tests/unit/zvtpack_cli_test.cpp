@@ -1,0 +1,301 @@
+// The zvtpack commands as a user runs them, on real files: help, the three
+// steps, file errors as messages (never an abort), outputs that are never
+// half written, convert.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "cli.h"
+#include "config/key_table.h"
+#include "docs.h"
+#include "pack.h"
+#include "support/test_image.h"
+#include "zvtpack_support.h"
+
+namespace zvt {
+namespace {
+
+struct Outcome {
+  int code = -1;
+  std::string out;
+  std::string err;
+};
+
+Outcome zvtpack(const std::vector<std::string>& args) {
+  Outcome r;
+  r.code = pack::runZvtpack(args, r.out, r.err);
+  return r;
+}
+
+class Cli : public ::testing::Test {
+ protected:
+  void SetUp() override { test::writeFile(templ(), test::makeImage(3)); }
+  std::string templ() const { return dir.file("zvtsvc.exe"); }
+  std::string file(const std::string& name) const { return dir.file(name); }
+  bool exists(const std::string& name) const { return std::filesystem::exists(dir.file(name)); }
+  // No temporary file of an atomic write is left behind.
+  bool noPartialFiles() const {
+    for (const auto& e : std::filesystem::directory_iterator(dir.path())) {
+      if (e.path().string().find("partial") != std::string::npos) return false;
+    }
+    return true;
+  }
+  test::TempDir dir;
+};
+
+TEST_F(Cli, HelpGoesToStandardOutputAndListsTheCommands) {
+  for (const char* help : {"--help", "-h", "help"}) {
+    Outcome r = zvtpack({help});
+    EXPECT_EQ(0, r.code);
+    EXPECT_TRUE(r.err.empty()) << r.err;
+    for (const char* command : {"zvtpack init", "zvtpack pack", "zvtpack show", "zvtpack convert", "zvtpack keys"}) {
+      EXPECT_NE(std::string::npos, r.out.find(command)) << command;
+    }
+  }
+  for (std::vector<std::string> bad : std::vector<std::vector<std::string>>{{},
+                                                                            {"bogus"},
+                                                                            {"pack", "a"},
+                                                                            {"show"},
+                                                                            {"show", "--bogus", "x"},
+                                                                            {"show", "--code-page", "65001", "x"},
+                                                                            {"init", "--flavour", "mocha"},
+                                                                            {"keys", "--html"}}) {
+    Outcome r = zvtpack(bad);
+    EXPECT_EQ(2, r.code) << (bad.empty() ? "" : bad[0]);
+    EXPECT_TRUE(r.out.empty());
+    EXPECT_NE(std::string::npos, r.err.find("zvtpack --help")) << r.err;
+  }
+}
+
+TEST_F(Cli, KeysListsEverySettingName) {
+  Outcome r = zvtpack({"keys"});
+  ASSERT_EQ(0, r.code);
+  size_t count = 0;
+  const config::KeyInfo* keys = config::keyTable(count);
+  for (size_t i = 0; i < count; ++i) {
+    if (keys[i].kind == config::ValueKind::IncludedFiles) continue;
+    EXPECT_NE(std::string::npos, r.out.find("  " + std::string(keys[i].name) + "  (key " + std::to_string(keys[i].id)))
+        << keys[i].name;
+  }
+  const config::MessageInfo* messages = config::messageTable(count);
+  for (size_t i = 0; i < count; ++i) EXPECT_NE(std::string::npos, r.out.find(messages[i].name)) << messages[i].name;
+  EXPECT_NE(std::string::npos, r.out.find("service.description"));
+  Outcome md = zvtpack({"keys", "--markdown"});
+  EXPECT_EQ(0u, md.out.find("# Configuration reference\n"));
+}
+
+TEST_F(Cli, InitEditPackShowPack) {
+  for (const char* flavour : {"zentrovia", "quarn"}) {
+    const std::string cfg = file(std::string(flavour) + ".toml");
+    Outcome init = zvtpack({"init", "--flavour", flavour, cfg});
+    ASSERT_EQ(0, init.code) << init.err;
+    // init never overwrites an edited configuration.
+    test::writeFile(cfg, test::readFile(cfg) + "# edited\n");
+    Outcome again = zvtpack({"init", cfg});
+    EXPECT_EQ(1, again.code);
+    EXPECT_NE(std::string::npos, test::readFile(cfg).find("# edited"));
+
+    Outcome packRun = zvtpack({"pack", templ(), cfg, file("a.exe")});
+    ASSERT_EQ(0, packRun.code) << packRun.err;
+    Outcome show = zvtpack({"show", file("a.exe")});
+    ASSERT_EQ(0, show.code) << show.err;
+    EXPECT_TRUE(show.err.empty()) << show.err;
+    test::writeFile(file("shown.toml"), show.out);
+    ASSERT_EQ(0, zvtpack({"pack", templ(), file("shown.toml"), file("b.exe")}).code);
+    EXPECT_TRUE(test::readFile(file("a.exe")) == test::readFile(file("b.exe"))) << flavour;
+    EXPECT_NE(std::string::npos, show.out.find(std::string("flavour = \"") + flavour + "\"")) << show.out;
+  }
+  // Without a file name, init prints the starter.
+  Outcome printed = zvtpack({"init"});
+  EXPECT_EQ(0, printed.code);
+  EXPECT_NE(std::string::npos, printed.out.find("[service]\nname = \"MyService\""));
+}
+
+TEST_F(Cli, IncludedFilesWrittenOutByShowPackTheSameExecutable) {
+  std::filesystem::create_directories(file("build/lib"));
+  test::writeFile(file("build/app.jar"), std::string("PK\x03\x04 app", 8));
+  test::writeFile(file("build/lib/native x.dll"), std::string(70000, 'd'));
+  test::writeFile(file("build/empty.txt"), "");
+  test::writeFile(file("svc.toml"),
+                  "[service]\nname = 'Svc'\n[[files]]\nsource = 'build/app.jar'\n[[files]]\n"
+                  "source = 'build/lib/native x.dll'\nname = 'lib\\native x.dll'\n[[files]]\n"
+                  "source = 'build/empty.txt'\n");
+  Outcome first = zvtpack({"pack", templ(), file("svc.toml"), file("a.exe")});
+  ASSERT_EQ(0, first.code) << first.err;
+  EXPECT_NE(std::string::npos, first.out.find("3 included files")) << first.out;
+
+  // Without --files the files are listed, and show says what is missing.
+  Outcome listed = zvtpack({"show", file("a.exe")});
+  EXPECT_NE(std::string::npos, listed.out.find("#   \"app.jar\", 8 bytes")) << listed.out;
+  EXPECT_NE(std::string::npos, listed.err.find("note: the included files are listed as comments")) << listed.err;
+
+  Outcome shown = zvtpack({"show", "--files", file("out"), file("a.exe")});
+  ASSERT_EQ(0, shown.code) << shown.err;
+  EXPECT_TRUE(shown.err.empty()) << shown.err;
+  EXPECT_EQ(std::string(70000, 'd'), test::readFile(file("out/lib/native x.dll")));
+  test::writeFile(file("shown.toml"), shown.out);
+  ASSERT_EQ(0, zvtpack({"pack", templ(), file("shown.toml"), file("b.exe")}).code);
+  EXPECT_TRUE(test::readFile(file("a.exe")) == test::readFile(file("b.exe")));
+}
+
+// A packed launcher names its included files; show writes them out under
+// those names read through the code page, and never outside the directory.
+TEST_F(Cli, ShowWritesIncludedFilesOnlyInsideItsDirectory) {
+  block::Content c;
+  c.files = {{{'u'}}};
+  pack::setIncludedFileEntries(c, {"lib\\Gr\xFC\xDF.txt"});
+  std::vector<uint8_t> image;
+  std::string error;
+  ASSERT_TRUE(pack::packImage(test::makeImage(3), c, image, error));
+  test::writeFile(file("umlaut.exe"), image);
+  Outcome r = zvtpack({"show", "--files", file("out"), file("umlaut.exe")});
+  ASSERT_EQ(0, r.code) << r.err;
+  EXPECT_EQ("u", test::readFile(file("out/lib/Gr\xC3\xBC\xC3\x9F.txt")));
+  test::writeFile(file("shown.toml"), r.out);
+  ASSERT_EQ(0, zvtpack({"pack", templ(), file("shown.toml"), file("again.exe")}).code);
+  EXPECT_TRUE(std::string(image.begin(), image.end()) == test::readFile(file("again.exe")));
+
+  c.entries.clear();
+  pack::setIncludedFileEntries(c, {"..\\evil.txt"});
+  ASSERT_TRUE(pack::packImage(test::makeImage(2), c, image, error));
+  test::writeFile(file("evil.exe"), image);
+  r = zvtpack({"show", "--files", file("sub"), file("evil.exe")});
+  EXPECT_EQ(1, r.code);
+  EXPECT_NE(std::string::npos, r.err.find("its name is refused (parent directory reference)")) << r.err;
+  EXPECT_FALSE(exists("evil.txt"));
+}
+
+// Every file error is a message and exit code 1, never an abort.
+TEST_F(Cli, FileErrorsAreMessages) {
+  test::writeFile(file("ok.toml"), "[service]\nname = 'Svc'\n");
+  std::filesystem::create_directories(file("adir"));
+  test::writeFile(file("withdir.toml"), "[[files]]\nsource = 'adir'\n");
+  struct Case {
+    std::vector<std::string> args;
+    const char* error;
+  } cases[] = {
+      {{"show", dir.path()}, "it is a directory"},
+      {{"show", file("none.exe")}, "no such file"},
+      {{"show", file("ok.toml")}, "not an executable"},
+      {{"show", templ()}, "no configuration block"},
+      {{"pack", dir.path(), file("ok.toml"), file("out.exe")}, "it is a directory"},
+      {{"pack", templ(), dir.path(), file("out.exe")}, "it is a directory"},
+      {{"pack", templ(), file("none.toml"), file("out.exe")}, "no such file"},
+      {{"pack", templ(), file("withdir.toml"), file("out.exe")}, "withdir.toml:2:10: error: files.source: "},
+      {{"pack", templ(), file("ok.toml"), dir.path()}, "it is a directory"},
+      {{"pack", templ(), file("ok.toml"), file("no/such/dir/out.exe")}, "cannot create"},
+  };
+  for (const Case& c : cases) {
+    Outcome r = zvtpack(c.args);
+    EXPECT_EQ(1, r.code) << c.args[1];
+    EXPECT_NE(std::string::npos, r.err.find(c.error)) << c.error << "\ngot: " << r.err;
+    EXPECT_FALSE(exists("out.exe"));
+  }
+  EXPECT_TRUE(noPartialFiles());
+}
+
+TEST_F(Cli, AFailedPackLeavesTheOutputAsItWas) {
+  test::writeFile(file("out.exe"), "previous launcher");
+  test::writeFile(file("bad.toml"), "[service]\nname = 'a/b'\n");
+  Outcome r = zvtpack({"pack", templ(), file("bad.toml"), file("out.exe")});
+  EXPECT_EQ(1, r.code);
+  EXPECT_NE(std::string::npos, r.err.find("bad.toml:2:8: error: service.name")) << r.err;
+  EXPECT_NE(std::string::npos, r.err.find("1 error; nothing written")) << r.err;
+  EXPECT_EQ("previous launcher", test::readFile(file("out.exe")));
+
+  // A template whose last section has no raw data would put the block at
+  // offset 0: refused, and the output stays.
+  std::vector<uint8_t> broken = test::makeImage(3);
+  test::putU32(broken, 0x80 + 24 + 0xE0 + 2 * 40 + 16, 0);
+  test::putU32(broken, 0x80 + 24 + 0xE0 + 2 * 40 + 20, 0);
+  test::writeFile(file("broken.exe"), broken);
+  test::writeFile(file("ok.toml"), "[service]\nname = 'Svc'\n");
+  r = zvtpack({"pack", file("broken.exe"), file("ok.toml"), file("out.exe")});
+  EXPECT_EQ(1, r.code);
+  EXPECT_NE(std::string::npos, r.err.find("no raw data")) << r.err;
+  EXPECT_EQ("previous launcher", test::readFile(file("out.exe")));
+
+  // A successful pack replaces it.
+  ASSERT_EQ(0, zvtpack({"pack", templ(), file("ok.toml"), file("out.exe")}).code);
+  EXPECT_EQ(0u, test::readFile(file("out.exe")).find("MZ"));
+  EXPECT_TRUE(noPartialFiles());
+}
+
+TEST_F(Cli, TheOutputIsNeverTheTemplateOrTheConfiguration) {
+  const std::string original = test::readFile(templ());
+  test::writeFile(file("ok.toml"), "[service]\nname = 'Svc'\n");
+  Outcome r = zvtpack({"pack", templ(), file("ok.toml"), templ()});
+  EXPECT_EQ(1, r.code);
+  EXPECT_NE(std::string::npos, r.err.find("is the template itself")) << r.err;
+  // Another spelling of the same file.
+  r = zvtpack({"pack", templ(), file("ok.toml"), dir.path() + "/./zvtsvc.exe"});
+  EXPECT_EQ(1, r.code);
+  EXPECT_EQ(original, test::readFile(templ()));
+  r = zvtpack({"pack", templ(), file("ok.toml"), file("ok.toml")});
+  EXPECT_EQ(1, r.code);
+  EXPECT_NE(std::string::npos, r.err.find("is the configuration file itself")) << r.err;
+}
+
+TEST_F(Cli, AnOldDescriptionIsConvertedWithAWarningForEveryEscape) {
+  test::writeFile(file("old.txt"),
+                  "# sample\n"
+                  "entry 101 Bestelldienst-\xC3\x84\xC3\xB6\n"
+                  "entry 146 C:\\new\\temp\n"
+                  "entry 2002 1\n"
+                  "message 1009 line one\\nline two\n"
+                  "set de\n"
+                  "message 1000 Fehler\n"
+                  "end\n"
+                  "file app.jar build/app.jar\n");
+  Outcome packed = zvtpack({"pack", templ(), file("old.txt"), file("out.exe")});
+  EXPECT_EQ(1, packed.code);
+  EXPECT_NE(std::string::npos, packed.err.find("earlier line format; convert it first")) << packed.err;
+
+  std::filesystem::create_directories(file("conf"));
+  Outcome r = zvtpack({"convert", file("old.txt"), file("conf/svc.toml")});
+  ASSERT_EQ(0, r.code) << r.err;
+  for (const char* warning :
+       {"old.txt:3:13: warning: \"\\n\" read as a line feed", "old.txt:3:17: warning: \"\\t\" read as a tab",
+        "old.txt:2:1: warning: key 101: UTF-8 text", "old.txt:4:1: warning: key 2002 dropped",
+        "old.txt:5:22: warning: \"\\n\" read as a line feed", "note: message 1016 (no-jvm-found) is not set"}) {
+    EXPECT_NE(std::string::npos, r.err.find(warning)) << warning << "\nin:\n" << r.err;
+  }
+  const std::string toml = test::readFile(file("conf/svc.toml"));
+  EXPECT_NE(std::string::npos, toml.find("name = \"Bestelldienst-\xC3\x84\xC3\xB6\"")) << toml;
+  EXPECT_NE(std::string::npos, toml.find("source = \"../build/app.jar\"")) << toml;
+  EXPECT_NE(std::string::npos, toml.find("146 = { bytes = [67, 58, 10, 101, 119, 9, 101, 109, 112] }")) << toml;
+  EXPECT_EQ(std::string::npos, toml.find("shipped-texts")) << toml;
+  // Converting does not overwrite.
+  EXPECT_EQ(1, zvtpack({"convert", file("old.txt"), file("conf/svc.toml")}).code);
+
+  // The converted file packs, with the service name in code page 1252.
+  std::filesystem::create_directories(file("build"));
+  test::writeFile(file("build/app.jar"), "jar");
+  Outcome p = zvtpack({"pack", templ(), file("conf/svc.toml"), file("out.exe")});
+  ASSERT_EQ(0, p.code) << p.err;
+  EXPECT_NE(std::string::npos, test::readFile(file("out.exe")).find("Bestelldienst-\xC4\xF6"));
+}
+
+// The demo's configuration, which the README points new users to, packs.
+TEST(Docs, TheDemoConfigurationPacks) {
+  const std::string text = test::readFile(std::string(ZVT_SOURCE_DIR) + "/demo/myservice.toml");
+  ASSERT_FALSE(text.empty());
+  test::Checked r = test::check(text);
+  EXPECT_TRUE(r.ok) << r.errors;
+  EXPECT_EQ("ZvtDemoService", r.entry(101));
+  EXPECT_EQ("Tcpip,Dnscache", r.entry(149));
+}
+
+// docs/configuration.md is generated from the key table; a change of the
+// table without the document fails here.
+TEST(Docs, ConfigurationReferenceIsUpToDate) {
+  const std::string path = std::string(ZVT_SOURCE_DIR) + "/docs/configuration.md";
+  const std::string stored = test::readFile(path);
+  ASSERT_FALSE(stored.empty()) << path << " is missing";
+  EXPECT_TRUE(stored == pack::configurationReference())
+      << path << " is out of date; regenerate it with: build/host/tools/zvtpack/zvtpack keys --markdown > "
+      << "docs/configuration.md";
+}
+
+}  // namespace
+}  // namespace zvt

@@ -1,0 +1,514 @@
+// The packer's configuration: names from the key table, conversions to the
+// block's grammar and encodings, and every check with its position.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "config/key_table.h"
+#include "config/keys.h"
+#include "zvtpack_support.h"
+
+namespace zvt {
+namespace {
+
+using config::ValueKind;
+using test::check;
+
+// A value of each kind and what the block stores for it.
+struct Sample {
+  const char* toml;
+  const char* stored;
+};
+
+Sample sampleFor(const config::KeyInfo& k) {
+  switch (k.kind) {
+    case ValueKind::Text:
+      return {"\"x y\"", "x y"};
+    case ValueKind::Flag:
+      return {"true", "1"};
+    case ValueKind::Integer:
+      return {"-7", "-7"};
+    case ValueKind::Choice:
+      return {nullptr, nullptr};
+    case ValueKind::Version:
+      return {"\"1.8.0_201\"", "1.8.0_201"};
+    case ValueKind::ClassPath:
+      return {"[{ scan = 'lib' }]", "S0lib"};
+    case ValueKind::SearchSequence:
+      return {"[{ registry = true }]", "Y"};
+    case ValueKind::DirectoryList:
+      return {"['bin', 'lib']", "bin;lib"};
+    case ValueKind::ServiceName:
+      return {"\"Svc\"", "Svc"};
+    case ValueKind::Dependencies:
+      return {"['Tcpip', '+NetGroup']", "Tcpip,+NetGroup"};
+    case ValueKind::Colour:
+      return {"[0, 128, 255]", "0,128,255"};
+    default:
+      return {nullptr, nullptr};
+  }
+}
+
+// "a.b.c" = v as a TOML document.
+std::string documentFor(const std::string& name, const std::string& value) {
+  size_t dot = name.rfind('.');
+  return "[" + name.substr(0, dot) + "]\n" + name.substr(dot + 1) + " = " + value + "\n";
+}
+
+TEST(SettingNames, EveryKeyOfTheTableIsReachableByItsNameAndStoresItsKind) {
+  size_t count = 0;
+  const config::KeyInfo* keys = config::keyTable(count);
+  std::set<std::string> names;
+  for (size_t i = 0; i < count; ++i) {
+    const config::KeyInfo& k = keys[i];
+    ASSERT_NE(nullptr, k.name) << k.id;
+    if (k.kind == ValueKind::IncludedFiles) {
+      EXPECT_STREQ("files", k.name);
+      continue;
+    }
+    EXPECT_TRUE(names.insert(k.name).second) << "two keys named " << k.name;
+    EXPECT_EQ(k.id, config::keyByName(k.name)->id);
+    const std::string section = pack::sectionOf(k.name);
+    EXPECT_TRUE(section == "service" || section == "application" || section == "java" || section == "launcher" ||
+                section == "logs" || section == "splash")
+        << k.name;
+    EXPECT_NE(std::string(), k.whenAbsent) << k.name;
+    if (k.kind == ValueKind::VersionOptions) continue;  // by its tables, below
+    if (k.kind == ValueKind::Choice) {
+      ASSERT_GT(k.choiceCount, 0u) << k.name;
+      for (size_t c = 0; c < k.choiceCount; ++c) {
+        test::Checked r = check(documentFor(k.name, std::string("\"") + k.choices[c].name + "\""));
+        ASSERT_TRUE(r.ok) << k.name << "\n" << r.errors;
+        EXPECT_EQ(k.choices[c].stored, r.entry(k.id)) << k.name;
+      }
+      continue;
+    }
+    Sample s = sampleFor(k);
+    ASSERT_NE(nullptr, s.toml) << k.name;
+    test::Checked r = check(documentFor(k.name, s.toml));
+    ASSERT_TRUE(r.ok) << k.name << "\n" << r.errors;
+    EXPECT_EQ(s.stored, r.entry(k.id)) << k.name;
+    // Exactly that one key besides nothing else.
+    EXPECT_EQ(1u, r.plan.content.entries.size()) << k.name;
+  }
+}
+
+TEST(SettingNames, MessagesByNameAndIdOverTheShippedTexts) {
+  size_t count = 0;
+  const config::MessageInfo* messages = config::messageTable(count);
+  std::set<std::string> names;
+  for (size_t i = 0; i < count; ++i) {
+    EXPECT_TRUE(names.insert(messages[i].name).second) << messages[i].name;
+    EXPECT_EQ(messages[i].id, config::messageByName(messages[i].name)->id);
+    test::Checked r = check("[messages]\n" + std::string(messages[i].name) + " = \"custom\"\n");
+    ASSERT_TRUE(r.ok) << r.errors;
+    ASSERT_NE(nullptr, r.message(messages[i].id));
+    EXPECT_EQ(L"custom", r.message(messages[i].id)->text) << messages[i].name;
+  }
+
+  // By default every message with a shipped text is stored, in id order.
+  test::Checked plain = check("");
+  ASSERT_TRUE(plain.ok) << plain.errors;
+  std::vector<uint32_t> ids;
+  for (const block::Message& m : plain.plan.content.messages) ids.push_back(m.id);
+  EXPECT_EQ((std::vector<uint32_t>{1000, 1005, 1006, 1008, 1009, 1010, 1011, 1015, 1016, 1017, 1019, 1021}), ids);
+  EXPECT_EQ(L"An internal error occurred (error code: {0})", plain.message(1009)->text);
+  EXPECT_EQ(L"File or directory {0} not found or empty\n", plain.message(1006)->text);
+
+  // Ids the launcher does not show, the description under [service], and
+  // no shipped texts.
+  test::Checked own = check(
+      "[service]\ndescription = \"Orders\"\n[messages]\nshipped-texts = false\n1012 = \"Wrong Parameter Usage\"\n");
+  ASSERT_TRUE(own.ok) << own.errors;
+  ASSERT_EQ(2u, own.plan.content.messages.size());
+  EXPECT_EQ(1012u, own.plan.content.messages[0].id);
+  EXPECT_EQ(20017u, own.plan.content.messages[1].id);
+  EXPECT_EQ(L"Orders", own.plan.content.messages[1].text);
+}
+
+TEST(Conversions, StructuredEntriesBecomeTheBlocksGrammar) {
+  test::Checked r = check(R"(
+[application]
+class-path = [
+  { scan = "lib" },
+  { archive = 'app.jar', required = true },
+  { env = "EXTRA_CP", required = false },
+  { directory = "${launcher:sys.launcherDirectory}\\classes" },
+]
+module-path = [{ scan = "mods", required = true }]
+[java]
+search = [
+  { home = '.\jre', local = true },
+  { home = 'C:\Java\jre' },
+  { home = "openJDK", letter = "R" },
+  { env = "JAVA_HOME" },
+  { search-path = true },
+  { registry = true },
+]
+[[java.version-options]]
+major = [9, 11]
+options = "--add-opens java.base/java.lang=ALL-UNNAMED"
+[[java.version-options]]
+version-pattern = "1.8*"
+[[java.version-options]]
+major = 17
+options = "-XX:+UseZGC"
+[launcher]
+native-library-directories = ["bin", "native\\x86"]
+kind = 2
+[splash.line2]
+colour = [255, 0, 7]
+[service]
+dependencies = ["Tcpip", "Dnscache"]
+)");
+  ASSERT_TRUE(r.ok) << r.errors;
+  EXPECT_EQ("S0lib;A1app.jar;E0EXTRA_CP;D0${launcher:sys.launcherDirectory}\\classes", r.entry(121));
+  EXPECT_EQ("S1mods", r.entry(132));
+  EXPECT_EQ("B.\\jre;AC:\\Java\\jre;RopenJDK;EJAVA_HOME;S;Y", r.entry(128));
+  EXPECT_EQ("3", r.entry(10200));
+  EXPECT_EQ("9-11", r.entry(10201));
+  EXPECT_EQ("--add-opens java.base/java.lang=ALL-UNNAMED", r.entry(10202));
+  EXPECT_EQ("*1.8*", r.entry(10203));
+  EXPECT_EQ("", r.entry(10204));
+  EXPECT_EQ("17-17", r.entry(10205));
+  EXPECT_EQ("-XX:+UseZGC", r.entry(10206));
+  EXPECT_EQ("bin;native\\x86", r.entry(10004));
+  EXPECT_EQ("2", r.entry(107));
+  EXPECT_EQ("255,0,7", r.entry(10121));
+  EXPECT_EQ("Tcpip,Dnscache", r.entry(149));
+  // Stored sorted by id, each once.
+  for (size_t i = 1; i < r.plan.content.entries.size(); ++i) {
+    EXPECT_LT(r.plan.content.entries[i - 1].id, r.plan.content.entries[i].id);
+  }
+}
+
+TEST(Conversions, LocalizedSetsAreStoredGeneralBeforeSpecific) {
+  test::Checked r = check(R"(
+[localized.de_AT]
+error-caption = "Fehler AT"
+[localized.de]
+error-caption = "Fehler"
+no-jvm-found = "Keine JVM"
+[localized.""]
+1009 = "Fehler {0}"
+[localized.no_NO_NY]
+error-caption = "Feil"
+)");
+  ASSERT_TRUE(r.ok) << r.errors;
+  ASSERT_EQ(4u, r.plan.content.sets.size());
+  // The launcher applies sets in stored order, a later match winning:
+  // "" matches all, "de" then "de_AT" lets the country's text win.
+  EXPECT_EQ("", r.plan.content.sets[0].locale);
+  EXPECT_EQ("de", r.plan.content.sets[1].locale);
+  EXPECT_EQ("de_AT", r.plan.content.sets[2].locale);
+  EXPECT_EQ("no_NO_NY", r.plan.content.sets[3].locale);
+  EXPECT_EQ(2u, r.plan.content.sets[1].messages.size());
+  EXPECT_EQ(1016u, r.plan.content.sets[1].messages[1].id);
+}
+
+TEST(Encodings, EntriesAreStoredInTheCodePage) {
+  // U+00C4 and U+00F6 are 0xC4 and 0xF6 in code page 1252 and reach the
+  // launcher's byte-by-byte widening unchanged.
+  test::Checked r = check("[service]\nname = \"Bestelldienst-\xC3\x84\xC3\xB6\"\n");
+  ASSERT_TRUE(r.ok) << r.errors;
+  EXPECT_EQ("Bestelldienst-\xC4\xF6", r.entry(101));
+
+  // A narrow setting takes every character of the code page: the euro sign
+  // is 0x80 in 1252; Polish letters in 1250.
+  r = check("[java]\napplication-id = \"Shop\xE2\x82\xAC\"\n");
+  ASSERT_TRUE(r.ok) << r.errors;
+  EXPECT_EQ("Shop\x80", r.entry(160));
+  r = check("[packer]\ncode-page = 1250\n[java]\napplication-id = \"\xC5\x81\xC3\xB3\x64\xC5\xBA\"\n");
+  ASSERT_TRUE(r.ok) << r.errors;
+  EXPECT_EQ("\xA3\xF3\x64\x9F", r.entry(160));
+  EXPECT_EQ(1250, r.plan.codePage);
+}
+
+TEST(Encodings, MessagesAreStoredAsUtf16) {
+  // Umlauts, CJK and a character beyond the BMP (a surrogate pair).
+  test::Checked r = check(
+      "[messages]\nerror-caption = \"Gr\xC3\xBC\xC3\x9F"
+      "e\"\nno-jvm-found = \"\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\"\n"
+      "1009 = \"\xF0\x9F\x98\x80 {0}\\nnext\"\n");
+  ASSERT_TRUE(r.ok) << r.errors;
+  EXPECT_EQ((std::wstring{L'G', L'r', static_cast<wchar_t>(0xFC), static_cast<wchar_t>(0xDF), L'e'}),
+            r.message(1000)->text);
+  EXPECT_EQ((std::wstring{static_cast<wchar_t>(0x65E5), static_cast<wchar_t>(0x672C), static_cast<wchar_t>(0x8A9E)}),
+            r.message(1016)->text);
+  EXPECT_EQ((std::wstring{static_cast<wchar_t>(0xD83D), static_cast<wchar_t>(0xDE00), L' ', L'{', L'0', L'}', L'\n',
+                          L'n', L'e', L'x', L't'}),
+            r.message(1009)->text);
+}
+
+// A configuration and the one error it must give, with its position.
+struct Fault {
+  const char* toml;
+  const char* error;  // "line:column: error: " followed by this text at the start of the message
+};
+
+void expectFaults(const std::vector<Fault>& faults) {
+  for (const Fault& f : faults) {
+    test::Checked r = check(f.toml);
+    EXPECT_FALSE(r.ok) << f.toml;
+    EXPECT_NE(std::string::npos, r.errors.find(f.error)) << "config:\n"
+                                                         << f.toml << "\nexpected: " << f.error << "\ngot:\n"
+                                                         << r.errors;
+    EXPECT_EQ(1u, std::count(r.errors.begin(), r.errors.end(), '\n')) << f.toml << "\n" << r.errors;
+  }
+}
+
+TEST(Checks, UnknownNamesWithSuggestions) {
+  expectFaults({
+      {"[service]\nnmae = \"x\"\n", "2:1: error: unknown setting \"service.nmae\" (did you mean \"name\"?)"},
+      {"[servce]\nname = \"x\"\n", "1:2: error: unknown setting \"servce\" (did you mean \"service\"?)"},
+      {"[service]\nmain-class = \"x\"\n", "(did you mean \"application.main-class\"?)"},
+      {"[service]\nstart-type = \"auto\"\n",
+       "2:1: error: unknown setting \"service.start-type\" (the start type "
+       "/install gives follows launcher.kind"},
+      {"[java]\n  minimum-version = \"1.8\"\n", "2:3: error: unknown setting \"java.minimum-version\""},
+      {"[messages]\nerorr-caption = \"x\"\n",
+       "2:1: error: unknown message \"messages.erorr-caption\" (did you mean "
+       "\"error-caption\"?)"},
+      {"[application]\nclass-path = [{ scan = 'lib' }, { archiv = 'a.jar' }]\n",
+       "2:35: error: application.class-path: unknown field \"archiv\" (did you mean \"archive\"?)"},
+      {"[launcher]\nkind = \"servce\"\n",
+       "2:8: error: launcher.kind: unknown value \"servce\" (did you mean \"service\"?)"},
+      {"[[files]]\nsource = 'a.jar'\nnmae = 'b.jar'\n",
+       "3:1: error: files: unknown field \"nmae\" (did you mean "
+       "\"name\"?)"},
+      {"[packer]\ncodepage = 1250\n", "2:1: error: unknown setting \"packer.codepage\" (did you mean \"code-page\"?)"},
+  });
+}
+
+TEST(Checks, WrongTypesAndIntegersOutOfRange) {
+  expectFaults({
+      {"[java]\nallow-prerelease = 1\n", "2:20: error: java.allow-prerelease: expected true or false, not an integer"},
+      {"[service]\nname = 5\n", "2:8: error: service.name: expected a string, not an integer"},
+      {"service = \"x\"\n", "1:11: error: service: expected a table [service], not a string"},
+      {"[application]\nclass-path = 'lib'\n", "2:14: error: application.class-path: expected an array of entries"},
+      {"[application]\nclass-path = ['S0lib']\n",
+       "2:15: error: application.class-path: expected a table such as { "
+       "archive = ... }, not a string"},
+      {"[launcher]\nkind = 4294967300\n", "2:8: error: launcher.kind: the integer 4294967300 is out of range"},
+      {"[splash.line1]\ntext-value1 = -2147483649\n",
+       "2:15: error: splash.line1.text-value1: the integer "
+       "-2147483649 is out of range (-2147483648 to 2147483647)"},
+      {"[splash.line1]\ncolour = [0, 256, 0]\n", "2:14: error: splash.line1.colour: the integer 256 is out of range"},
+      {"[splash.line1]\ncolour = '0,0,0'\n", "2:10: error: splash.line1.colour: expected [red, green, blue]"},
+      {"[java]\nvm-options = 1.5\n", "2:14: error: java.vm-options: expected a string, not a floating-point number"},
+      {"[packer]\ncode-page = 65001\n", "2:13: error: packer.code-page: expected one of the code pages 874, 1250"},
+      {"[packer]\ncode-page = -4294966044\n", "2:13: error: packer.code-page: expected one of the code pages"},
+      {"[[java.version-options]]\nmajor = [11, 9]\n",
+       "2:9: error: java.version-options.major: the lowest major "
+       "version comes first"},
+      {"[[java.version-options]]\noptions = '-Xmx1g'\n", "1:1: error: java.version-options: a line needs major"},
+  });
+}
+
+TEST(Checks, VersionsTheLaunchersGrammarWouldMisread) {
+  expectFaults({
+      {"[java]\nmin-version = \"17-ea\"\n", "2:15: error: java.min-version: \"17-ea\": expected a number at \"ea\""},
+      {"[java]\nmax-version = \"1.8u201\"\n",
+       "2:15: error: java.max-version: \"1.8u201\": the launcher reads only the "
+       "digits of \"8u201\""},
+      {"[java]\nmin-version = \"v17\"\n", "2:15: error: java.min-version: \"v17\": a version starts with a number"},
+      {"[java]\nmin-version = \"1..8\"\n", "2:15: error: java.min-version: \"1..8\": expected a number at \".8\""},
+      {"[java]\nmin-version = \"1.8.\"\n", "the version ends with a separator"},
+      {"[java]\nmin-version = \"1.2147483648\"\n", "is larger than 2147483647"},
+  });
+  for (const char* good : {"1.8", "1.8.0_201", "11.0.2+9", "17", "9-1", ""}) {
+    test::Checked r = check(std::string("[java]\nmin-version = \"") + good + "\"\n");
+    EXPECT_TRUE(r.ok) << good << "\n" << r.errors;
+  }
+}
+
+TEST(Checks, EntriesTheLauncherWouldMisread) {
+  expectFaults({
+      {"[java]\nsearch = [{ home = 'jre', letter = 'Q' }]\n", "2:36: error: java.search: unknown search letter \"Q\""},
+      {"[java]\nsearch = [{ home = 'jre;jdk' }]\n", "2:24: error: java.search: \";\" separates the entries"},
+      {"[java]\nsearch = [{ env = 'A=B' }]\n", "2:21: error: java.search: \"=\" separates the entries"},
+      {"[java]\nsearch = [{ registry = false }]\n", "2:24: error: java.search: write registry = true"},
+      {"[java]\nsearch = [{ home = 'jre', env = 'X' }]\n",
+       "2:27: error: java.search: an entry has one of home, env, "
+       "search-path or registry, not both \"home\" and \"env\""},
+      {"[java]\nsearch = [{ env = 'X', local = true }]\n",
+       "2:24: error: java.search: \"local\" and \"letter\" belong "
+       "to a home entry"},
+      {"[application]\nclass-path = [{ archive = 'a.jar;b.jar' }]\n",
+       "2:33: error: application.class-path: \";\" "
+       "separates the entries"},
+      {"[application]\nclass-path = [{ scan = '' }]\n", "2:24: error: application.class-path: the name is empty"},
+      {"[application]\nclass-path = [{ required = true }]\n",
+       "2:15: error: application.class-path: an entry needs "
+       "one of archive, directory, env or scan"},
+      {"[launcher]\nnative-library-directories = ['bin;lib']\n",
+       "2:35: error: launcher.native-library-directories: "
+       "\";\" separates the entries"},
+  });
+}
+
+TEST(Checks, ServiceNamesAndDependenciesTheServiceControlManagerRefuses) {
+  expectFaults({
+      {"[service]\nname = 'Bestell/dienst'\n",
+       "2:8: error: service.name: \"Bestell/dienst\": the Service Control "
+       "Manager refuses \"/\" and \"\\\" in service names"},
+      {"[service]\nname = 'a\\b'\n", "the Service Control Manager refuses"},
+      {"[service]\nname = ''\n", "2:8: error: service.name: \"\": the name is empty"},
+      {("[service]\nname = '" + std::string(257, 'x') + "'\n").c_str(), "2:8: error: service.name: \"xxx"},
+      {"[service]\ndependencies = ['Tcpip', ' Dnscache']\n",
+       "2:26: error: service.dependencies: \" Dnscache\": "
+       "blanks around a name"},
+      {"[service]\ndependencies = ['Tcpip,Dnscache']\n", "\",\" separates the names of the list"},
+  });
+  // 6000 units or more: the launcher's own buffer, before the manager's limit.
+  test::Checked r = check("[service]\nname = '" + std::string(6000, 'x') + "'\n");
+  EXPECT_FALSE(r.ok);
+  EXPECT_NE(std::string::npos, r.errors.find("2:8: error: service.name: the launcher reads at most 5999 bytes"))
+      << r.errors;
+  r = check("[service]\nname = '" + std::string(256, 'x') + "'\n");
+  EXPECT_TRUE(r.ok) << r.errors;
+  r = check("[service]\nname = '" + std::string(257, 'x') + "'\n");
+  EXPECT_NE(std::string::npos, r.errors.find("accepts at most 256 characters")) << r.errors;
+}
+
+TEST(Checks, TextsTheBlockCannotHold) {
+  expectFaults({
+      // A "\n" escape in a basic string: the position of the escape itself.
+      {"[launcher]\nworking-directory = \"C:\\new\"\n",
+       "2:24: error: launcher.working-directory: line feed in a "
+       "value"},
+      // Not in code page 1252: the position of the character.
+      {"[java]\napplication-id = \"ab\xE6\x97\xA5\"\n",
+       "2:21: error: java.application-id: U+65E5 '\xE6\x97\xA5' "
+       "cannot be stored in code page 1252"},
+      // In 1252, but read byte by byte: 0x80 would arrive as U+0080.
+      {"[application]\nmain-class = \"com.\xE2\x82\xAC.Main\"\n",
+       "2:19: error: application.main-class: U+20AC "
+       "'\xE2\x82\xAC' would reach the launcher as "
+       "control character U+0080"},
+      {"[java]\nvm-type = '"
+       "xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx"
+       "xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx"
+       "'\n",
+       "2:11: error: java.vm-type: the launcher reads at most 199 bytes of this setting; the value has 200"},
+      {"[messages]\nerror-caption = \"a\\u0000b\"\n",
+       "2:19: error: messages.error-caption: a NUL character would end "
+       "the message"},
+      {"[messages]\nerror-caption = { utf16 = [65, 0] }\n", "2:32: error: messages.error-caption: a NUL unit"},
+  });
+  std::string longMessage = "[messages]\ninternal-error = '" + std::string(6000, 'm') + "'\n";
+  test::Checked r = check(longMessage);
+  EXPECT_NE(std::string::npos, r.errors.find("2:18: error: messages.internal-error: the launcher shows at most 5999"))
+      << r.errors;
+}
+
+TEST(Checks, InvalidUtf8AndSyntaxAreRefusedWithTheirPosition) {
+  // The reader refuses invalid UTF-8 anywhere, even in a comment.
+  test::Checked r = check("[service]\n# caf\xE9\nname = \"x\"\n");
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(0u, r.errors.find("2:6: error: ")) << r.errors;
+  r = check("[service]\nname = \"\xC3\x28\"\n");
+  EXPECT_EQ(0u, r.errors.find("2:9: error: ")) << r.errors;
+  r = check("[service]\nname = \"x\"\nname = \"y\"\n");
+  EXPECT_EQ(0u, r.errors.find("3:")) << r.errors;
+  // Beyond ASCII outside strings and comments: refused before the TOML
+  // library sees it (its white-space table fails on such characters).
+  r = check("[service]\nn\xC3\xA4me = \"x\"\n");
+  EXPECT_EQ(0u, r.errors.find("2:2: error: a character beyond ASCII outside a string")) << r.errors;
+  r = check("[dienst-\xC3\x84]\n");
+  EXPECT_EQ(0u, r.errors.find("1:9: error: a character beyond ASCII")) << r.errors;
+  r = check("[java]\nvm-options = '''-Xmx1g''''  \xC3\xA4\n");
+  EXPECT_EQ(0u, r.errors.find("2:29: error: a character beyond ASCII")) << r.errors;
+  // A table header that starts a comment: the library's own error, where its
+  // debug build used to abort on an assertion.
+  r = check("[service]\n[# the name\n");
+  EXPECT_EQ(0u, r.errors.find("2:2: error: ")) << r.errors;
+  // Where the TOML library asks whether a character beyond ASCII is white
+  // space: a value glued to a string, and the continuation line of a
+  // multi-line string (its shipped test reached an unreachable point).
+  r = check("[service]\nname = 0\"Bestelldienst-\xC3\x84\xC3\xB6\"\n");
+  EXPECT_EQ(0u, r.errors.find("2:9: error: ")) << r.errors;
+  r = check("[java]\nvm-options = \"\"\"-Xmx1g \\\n\xC3\xA4\"\"\"\n");
+  ASSERT_TRUE(r.ok) << r.errors;
+  EXPECT_EQ("-Xmx1g \xE4", r.entry(123));
+  // In strings, multi-line strings, quoted keys and comments it is text.
+  r = check(
+      "# gr\xC3\xBC\xC3\x9F"
+      "e\n[service]\nname = 'S\xC3\xA4'  # \xC3\xA4\ndescription = \"\"\"\n\xC3\xA4\\\"\"\"\"\n"
+      "[localized.de]\n\"error-caption\" = \"F\xC3\xA4\"\n");
+  EXPECT_TRUE(r.ok) << r.errors;
+}
+
+TEST(Checks, IncludedFilesAndTheirNames) {
+  expectFaults({
+      {"[[files]]\nsource = 'missing.jar'\n", "2:10: error: files.source: no such file: missing.jar"},
+      {"[[files]]\nsource = 'libdir'\n", "2:10: error: files.source: libdir is a directory"},
+      {"[[files]]\nsource = 'a.txt'\nname = '..\\evil.txt'\n",
+       "3:8: error: files.name: the launcher refuses \"..\\evil.txt\": parent directory reference"},
+      {"[[files]]\nsource = 'a.txt'\nname = 'C:\\x'\n",
+       "3:8: error: files.name: the launcher refuses \"C:\\x\": drive"},
+      {"[[files]]\nsource = 'a.txt'\nname = 'nul'\n", "reserved device name"},
+      // Superscript one: 0xB9 in code page 1252, which Windows reads as COM1.
+      {"[[files]]\nsource = 'a.txt'\nname = 'lib\\COM\xC2\xB9.jar'\n",
+       "3:8: error: files.name: the launcher refuses "
+       "\"lib\\COM\xC2\xB9.jar\": reserved device name"},
+      {"[[files]]\nsource = 'a.txt'\nname = 'lib\\sub\\a.jar'\n", "more than one directory level"},
+      {"[[files]]\nsource = 'a.txt'\nname = 'a.jar '\n",
+       "3:8: error: files.name: the launcher refuses \"a.jar \": "
+       "blank or dot at the end"},
+      {"[[files]]\nsource = 'a.txt'\nname = 'a;b.jar'\n", "3:8: error: files.name: \";\" separates the names"},
+      {"[[files]]\nsource = 'a.jar'\n[[files]]\nsource = 'other/A.JAR'\n",
+       "4:10: error: files.name: \"A.JAR\" is already included at line 2"},
+      {"[[files]]\nname = 'a.jar'\n", "1:1: error: files: an included file needs source"},
+      {"[keys]\n2002 = '1'\n", "2:1: error: keys.2002: the packer writes key 2002 itself"},
+  });
+  test::Checked r =
+      check("[[files]]\nsource = 'build/app.jar'\n[[files]]\nsource = 'x.dll'\nname = 'lib/native x.dll'\n");
+  ASSERT_TRUE(r.ok) << r.errors;
+  EXPECT_EQ("2", r.entry(2002));
+  EXPECT_EQ("app.jar;lib/native x.dll", r.entry(2003));
+  ASSERT_EQ(2u, r.plan.files.size());
+  EXPECT_EQ("build/app.jar", r.plan.files[0].source);
+}
+
+TEST(Checks, LocaleCodesTheDetectionNeverGives) {
+  expectFaults({
+      {"[localized.de-AT]\nerror-caption = 'x'\n",
+       "1:12: error: localized.de-AT: the launcher's locale detection "
+       "never gives \"de-AT\" (did you mean \"de_AT\"?)"},
+      {"[localized.DE]\nerror-caption = 'x'\n", "(did you mean \"de\"?)"},
+      {"[localized.de_at]\nerror-caption = 'x'\n", "(did you mean \"de_AT\"?)"},
+      {"[localized.xx]\nerror-caption = 'x'\n", "never gives \"xx\""},
+  });
+}
+
+TEST(Checks, ASettingIsStoredOnce) {
+  expectFaults({
+      {"[service]\nname = 'a'\n[keys]\n101 = 'b'\n",
+       "4:1: error: keys.101: key 101 is also set by service.name at "
+       "line 2"},
+      {"[service]\ndescription = 'a'\n[messages]\nservice-description = 'b'\n",
+       "4:1: error: messages.service-description: message 20017 is also set by service.description at line 2"},
+      {"[messages]\n1000 = 'a'\nerror-caption = 'b'\n",
+       "3:1: error: messages.error-caption: message 1000 is also "
+       "set by messages.1000"},
+      {"[keys]\n0101 = 'x'\n", "2:1: error: keys.0101: raw keys are decimal key ids"},
+  });
+  // Raw keys: text through the code page, or bytes as they are.
+  test::Checked r = check("[keys]\n150 = 'caf\xC3\xA9'\n4294967295 = { bytes = [0x43, 0x81, 0] }\n");
+  ASSERT_TRUE(r.ok) << r.errors;
+  EXPECT_EQ("caf\xE9", r.entry(150));
+  EXPECT_EQ(std::string("C\x81\0", 3), r.entry(4294967295u));
+}
+
+TEST(Checks, EveryFaultOfAFileIsReportedInFileOrder) {
+  test::Checked r = check("[java]\nmin-version = 'x'\n[service]\nname = 'a/b'\nnmae = 'c'\n");
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(3u, std::count(r.errors.begin(), r.errors.end(), '\n')) << r.errors;
+  EXPECT_EQ(0u, r.errors.find("2:15:")) << r.errors;
+  EXPECT_NE(std::string::npos, r.errors.find("\n4:8:")) << r.errors;
+  EXPECT_NE(std::string::npos, r.errors.find("\n5:1:")) << r.errors;
+}
+
+}  // namespace
+}  // namespace zvt

@@ -1,0 +1,305 @@
+#include "cli.h"
+
+#include "code_page.h"
+#include "config/payload.h"
+#include "convert.h"
+#include "docs.h"
+#include "file_io.h"
+#include "pack.h"
+#include "settings.h"
+#include "show.h"
+#include "starter.h"
+#include "toml_reader.h"
+#include "unicode.h"
+
+namespace zvt::pack {
+namespace {
+
+constexpr int kOk = 0;
+constexpr int kFailed = 1;
+constexpr int kUsage = 2;
+
+const char* const kHelp = R"(zvtpack: packs a Java application's launcher configuration into a copy of
+the launcher template zvtsvc.exe, and shows the configuration of a packed
+launcher.
+
+Usage:
+  zvtpack init [--flavour zentrovia|quarn] [<configuration.toml>]
+      write a commented starter configuration (to standard output without a file)
+  zvtpack pack <zvtsvc.exe> <configuration.toml> <output.exe>
+      check the configuration and write the packed launcher
+  zvtpack show [--files <dir>] [--code-page <n>] <packed.exe>
+      print the packed configuration in the configuration format; --files
+      writes the included files into <dir> so that the output packs again
+  zvtpack convert [--code-page <n>] <description.txt> <configuration.toml>
+      turn a description in the earlier line format into a configuration file
+  zvtpack keys [--markdown]
+      list every setting name (--markdown: the full configuration reference)
+  zvtpack --help
+      this text
+
+Three steps: zvtpack init myservice.toml; edit it; zvtpack pack zvtsvc.exe
+myservice.toml myservice.exe. Settings: docs/configuration.md.
+)";
+
+struct Streams {
+  std::string& out;
+  std::string& err;
+  int fail(const std::string& message) {
+    err += "zvtpack: " + message + "\n";
+    return kFailed;
+  }
+  int usage(const std::string& message) {
+    err += "zvtpack: " + message + "\n(zvtpack --help lists the commands)\n";
+    return kUsage;
+  }
+};
+
+// Options before the positional arguments: "--name value" pairs from
+// `known`; false on an unknown option or a missing value.
+bool takeOptions(std::vector<std::string>& args, const std::vector<std::string>& known,
+                 std::vector<std::pair<std::string, std::string>>& options, Streams& io, int& code) {
+  while (!args.empty() && args[0].size() > 1 && args[0][0] == '-' && args[0] != "-") {
+    const std::string name = args[0];
+    bool isKnown = false;
+    for (const std::string& k : known) isKnown = isKnown || k == name;
+    if (!isKnown || args.size() < 2) {
+      code = io.usage(isKnown ? "option " + name + " needs a value" : "unknown option " + name);
+      return false;
+    }
+    options.emplace_back(name, args[1]);
+    args.erase(args.begin(), args.begin() + 2);
+  }
+  return true;
+}
+
+bool codePageOption(const std::string& value, int& codePage, Streams& io) {
+  int number = 0;
+  bool digits = !value.empty() && value.size() < 6 && value.find_first_not_of("0123456789") == std::string::npos;
+  if (digits) number = std::stoi(value);
+  if (!digits || !CodePage::find(number)) {
+    io.usage("--code-page: expected one of " + CodePage::supportedList());
+    return false;
+  }
+  codePage = number;
+  return true;
+}
+
+// The earlier line format: its first item is a keyword line.
+bool looksLikeDescription(const std::string& text) {
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    start = end == std::string::npos ? text.size() : end + 1;
+    if (line.empty() || line[0] == '#' || line == "\r") continue;
+    for (const char* keyword : {"entry ", "message ", "set ", "file "}) {
+      if (line.compare(0, std::string(keyword).size(), keyword) == 0) return true;
+    }
+    return line == "end" || line == "end\r";
+  }
+  return false;
+}
+
+bool readText(const std::string& path, std::string& text, Streams& io) {
+  std::vector<uint8_t> bytes;
+  std::string error;
+  if (!readWholeFile(path, bytes, error)) {
+    io.fail(error);
+    return false;
+  }
+  text.assign(bytes.begin(), bytes.end());
+  return true;
+}
+
+int pack(const std::vector<std::string>& args, Streams& io) {
+  if (args.size() != 3) return io.usage("pack needs <zvtsvc.exe> <configuration.toml> <output.exe>");
+  const std::string& templatePath = args[0];
+  const std::string& configPath = args[1];
+  const std::string& outPath = args[2];
+  std::string text;
+  if (!readText(configPath, text, io)) return kFailed;
+  std::vector<uint8_t> image;
+  std::string error;
+  if (!readWholeFile(templatePath, image, error)) return io.fail(error);
+  if (sameFile(outPath, templatePath)) {
+    return io.fail("the output " + outPath + " is the template itself; write the packed launcher to another file");
+  }
+  if (sameFile(outPath, configPath)) return io.fail("the output " + outPath + " is the configuration file itself");
+
+  Node root;
+  ReadError readError;
+  if (!readToml(text, root, readError)) {
+    if (looksLikeDescription(text)) {
+      return io.fail(configPath + " is a description in the earlier line format; convert it first: zvtpack convert " +
+                     configPath + " <configuration.toml>");
+    }
+    io.err += configPath + ":" + std::to_string(readError.pos.line) + ":" + std::to_string(readError.pos.column) +
+              ": error: " + readError.message + "\n";
+    return kFailed;
+  }
+  PackPlan plan;
+  Diagnostics diagnostics;
+  DiskProbe disk;
+  ReadContext context;
+  context.source = &text;
+  context.baseDirectory = directoryOf(configPath);
+  context.files = &disk;
+  if (!buildPlan(root, context, plan, diagnostics)) {
+    io.err += diagnostics.format(configPath);
+    return io.fail(std::to_string(diagnostics.size()) + (diagnostics.size() == 1 ? " error" : " errors") +
+                   "; nothing written");
+  }
+  for (const IncludedFileSpec& f : plan.files) {
+    block::IncludedFile file;
+    if (!readWholeFile(f.source, file.content, error)) {
+      io.err += configPath + ":" + std::to_string(f.pos.line) + ":" + std::to_string(f.pos.column) +
+                ": error: files: " + error + "\n";
+      return io.fail("nothing written");
+    }
+    plan.content.files.push_back(std::move(file));
+  }
+  std::vector<uint8_t> packed;
+  if (!packImage(image, plan.content, packed, error)) return io.fail(templatePath + ": " + error);
+  if (!writeFileAtomically(outPath, packed, error)) return io.fail(error);
+  io.out += "zvtpack: wrote " + outPath + " (" + std::to_string(plan.content.entries.size()) + " settings, " +
+            std::to_string(plan.content.messages.size()) + " messages, " + std::to_string(plan.content.sets.size()) +
+            " localized sets, " + std::to_string(plan.content.files.size()) + " included files)\n";
+  return kOk;
+}
+
+// Writes the included files of a packed launcher under `directory`, named
+// as the block names them (read through the code page). A name the launcher
+// would refuse ("..\\x", "C:\\x") is never used as a path here either.
+bool writeIncludedFiles(const block::Content& content, const std::vector<std::string>& names, int codePage,
+                        const std::string& directory, Streams& io) {
+  std::string error;
+  if (!createDirectories(directory, error)) {
+    io.fail(error);
+    return false;
+  }
+  const CodePage& cp = *CodePage::find(codePage);
+  for (size_t i = 0; i < names.size() && i < content.files.size(); ++i) {
+    if (const char* reason = refusedNameReason(names[i], decoderFor(codePage))) {
+      io.fail("included file " + std::to_string(i + 1) + " is not written out: its name is refused (" + reason + ")");
+      return false;
+    }
+    std::u32string chars;
+    for (unsigned char b : names[i]) {
+      const char32_t c = cp.decode(b);
+      chars.push_back(b == '\\' ? U'/' : c != 0 ? c : b);
+    }
+    const std::string path = directory + "/" + encodeUtf8(chars);
+    if (!createDirectories(directoryOf(path), error) || !writeFileAtomically(path, content.files[i].content, error)) {
+      io.fail(error);
+      return false;
+    }
+  }
+  return true;
+}
+
+int show(std::vector<std::string> args, Streams& io) {
+  std::vector<std::pair<std::string, std::string>> options;
+  int code = kOk;
+  if (!takeOptions(args, {"--files", "--code-page"}, options, io, code)) return code;
+  if (args.size() != 1) return io.usage("show needs <packed.exe>");
+  ShowOptions showOptions;
+  for (const auto& [name, value] : options) {
+    if (name == "--files") showOptions.filesDirectory = value;
+    if (name == "--code-page" && !codePageOption(value, showOptions.codePage, io)) return kUsage;
+  }
+  std::vector<uint8_t> image;
+  std::string error;
+  if (!readWholeFile(args[0], image, error)) return io.fail(error);
+  block::Content content;
+  std::vector<std::string> names;
+  if (!readPackedBlock(image, content, names, error)) return io.fail(args[0] + ": " + error);
+  if (!showOptions.filesDirectory.empty() && !names.empty() &&
+      !writeIncludedFiles(content, names, showOptions.codePage, showOptions.filesDirectory, io)) {
+    return kFailed;
+  }
+  ShowResult shown = showBlock(content, names, showOptions);
+  io.out += shown.text;
+  for (const std::string& note : shown.notes) io.err += "zvtpack: note: " + note + "\n";
+  return kOk;
+}
+
+int init(std::vector<std::string> args, Streams& io) {
+  std::vector<std::pair<std::string, std::string>> options;
+  int code = kOk;
+  if (!takeOptions(args, {"--flavour"}, options, io, code)) return code;
+  if (args.size() > 1) return io.usage("init takes at most one file name");
+  Flavour flavour = Flavour::Zentrovia;
+  for (const auto& option : options) {
+    if (option.second == "quarn") {
+      flavour = Flavour::Quarn;
+    } else if (option.second != "zentrovia") {
+      return io.usage("--flavour: expected zentrovia or quarn");
+    }
+  }
+  const std::string text = starterConfiguration(flavour);
+  if (args.empty()) {
+    io.out += text;
+    return kOk;
+  }
+  if (exists(args[0])) return io.fail(args[0] + " exists; init does not overwrite a file");
+  std::string error;
+  if (!writeFileAtomically(args[0], std::vector<uint8_t>(text.begin(), text.end()), error)) return io.fail(error);
+  io.out += "zvtpack: wrote " + args[0] + "; edit it, then: zvtpack pack zvtsvc.exe " + args[0] + " myservice.exe\n";
+  return kOk;
+}
+
+int convert(std::vector<std::string> args, Streams& io) {
+  std::vector<std::pair<std::string, std::string>> options;
+  int code = kOk;
+  if (!takeOptions(args, {"--code-page"}, options, io, code)) return code;
+  if (args.size() != 2) return io.usage("convert needs <description.txt> <configuration.toml>");
+  ConvertInput input;
+  for (const auto& option : options) {
+    if (!codePageOption(option.second, input.codePage, io)) return kUsage;
+  }
+  if (exists(args[1])) return io.fail(args[1] + " exists; convert does not overwrite a file");
+  if (!readText(args[0], input.text, io)) return kFailed;
+  input.descriptionPath = args[0];
+  input.outputDirectory = directoryOf(args[1]);
+  ConvertResult result = convertDescription(input);
+  for (const std::string& w : result.warnings) io.err += w + "\n";
+  if (!result.ok) return io.fail(result.error);
+  std::string error;
+  if (!writeFileAtomically(args[1], std::vector<uint8_t>(result.toml.begin(), result.toml.end()), error)) {
+    return io.fail(error);
+  }
+  io.out += "zvtpack: wrote " + args[1] + "\n";
+  return kOk;
+}
+
+int keys(const std::vector<std::string>& args, Streams& io) {
+  if (args.size() == 1 && args[0] == "--markdown") {
+    io.out += configurationReference();
+    return kOk;
+  }
+  if (!args.empty()) return io.usage("keys takes only --markdown");
+  io.out += settingList();
+  return kOk;
+}
+
+}  // namespace
+
+int runZvtpack(const std::vector<std::string>& arguments, std::string& out, std::string& err) {
+  Streams io{out, err};
+  if (arguments.empty()) return io.usage("no command given");
+  const std::string& command = arguments[0];
+  std::vector<std::string> rest(arguments.begin() + 1, arguments.end());
+  if (command == "--help" || command == "-h" || command == "help" || command == "/?") {
+    out += kHelp;
+    return kOk;
+  }
+  if (command == "pack") return pack(rest, io);
+  if (command == "show") return show(rest, io);
+  if (command == "init") return init(rest, io);
+  if (command == "convert") return convert(rest, io);
+  if (command == "keys") return keys(rest, io);
+  return io.usage("unknown command \"" + command + "\"");
+}
+
+}  // namespace zvt::pack

@@ -1,0 +1,60 @@
+// A configuration file's settings, checked and turned into the content of a
+// configuration block: every name of the key table, structured entries
+// converted to the block's grammar, texts converted to the block's
+// encodings, the shipped English messages, localized sets, included files
+// and raw keys. Nothing is written when anything is wrong; every fault is
+// reported with its position.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "code_page.h"
+#include "config/block_format.h"
+#include "config/key_table.h"
+#include "diagnostics.h"
+#include "toml_tree.h"
+
+namespace zvt::pack {
+
+struct IncludedFileSpec {
+  std::string name;    // as stored in key 2003 (code page bytes)
+  std::string source;  // the file to include (UTF-8 path)
+  Position pos;
+};
+
+struct PackPlan {
+  int codePage = kDefaultCodePage;
+  block::Content content;  // entries and messages sorted by id, sets by code; files empty
+  std::vector<IncludedFileSpec> files;
+};
+
+enum class FileKind { Missing, Regular, Directory, Other };
+
+// Asks the file system about included files; tests and the fuzzer script it.
+class FileProbe {
+ public:
+  virtual ~FileProbe() = default;
+  virtual FileKind kind(const std::string& path) const = 0;
+};
+
+struct ReadContext {
+  const std::string* source = nullptr;  // the file's text, to place faults inside strings
+  std::string baseDirectory;            // relative sources of included files start here
+  const FileProbe* files = nullptr;     // null: sources are taken as they are
+};
+
+bool buildPlan(const Node& root, const ReadContext& context, PackPlan& plan, Diagnostics& diagnostics);
+
+// One value of a key as "pack" converts it, for "show" to prove that what it
+// prints reads back to the same bytes. Quiet: false on any fault.
+bool convertKeyValue(const config::KeyInfo& info, const Node& value, const CodePage& codePage, std::string& stored);
+bool convertMessageValue(const Node& value, std::wstring& text);
+
+// The names a configuration may use (for "zvtpack keys" and "did you mean").
+std::vector<std::string> settingNames();
+
+// The section a key's name lives in ("service" for "service.name").
+std::string sectionOf(const std::string& name);
+
+}  // namespace zvt::pack
