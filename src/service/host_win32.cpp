@@ -7,6 +7,7 @@
 
 #include "base/arguments.h"
 #include "base/capacity.h"
+#include "base/critical_section.h"
 #include "base/handle.h"
 #include "base/process_win32.h"
 #include "base/registry_win32.h"
@@ -31,7 +32,7 @@ const wchar_t* const kPriorityKey = L"SOFTWARE\\corvalent-works\\quarn\\priority
 // time. SetServiceStatus never waits for the control handler, so holding the
 // lock across it cannot deadlock with a control in flight.
 struct Host {
-  SRWLOCK lock = SRWLOCK_INIT;
+  CriticalSection lock;
   HostStatus status;
   SERVICE_STATUS_HANDLE statusHandle = nullptr;
   // Its standard input pipe is the shutdown channel. Never destroyed: the
@@ -44,12 +45,9 @@ Host& host() {
   return *state;
 }
 
-class HostLock {
+class HostLock : public CriticalSectionScope {
  public:
-  HostLock() { AcquireSRWLockExclusive(&host().lock); }
-  ~HostLock() { ReleaseSRWLockExclusive(&host().lock); }
-  HostLock(const HostLock&) = delete;
-  HostLock& operator=(const HostLock&) = delete;
+  HostLock() : CriticalSectionScope(host().lock) {}
 };
 
 // Reports the whole record; call with the lock held.

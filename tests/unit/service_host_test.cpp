@@ -6,13 +6,14 @@
 #include <string>
 
 #include "base/arguments.h"
+#include "base/capacity.h"
 #include "service/child_command_line.h"
 #include "service/host_status.h"
 
 namespace zvt {
 namespace {
 
-constexpr size_t kCapacity = 12000;  // the child command line buffer, terminator included
+constexpr size_t kCapacity = kLongBufferCapacity;  // the child command line buffer, terminator included
 
 std::string narrow(const std::wstring& text) {
   std::string out;
