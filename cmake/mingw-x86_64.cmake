@@ -13,4 +13,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 # Tests of this tree run through Wine's 64-bit loader, called directly: the
 # generic "wine" wrapper prefers the 32-bit loader whenever it is installed.
 find_program(ZVT_WINE NAMES wine64 PATHS /usr/lib/wine /usr/lib/wine64 NO_DEFAULT_PATH REQUIRED)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${ZVT_WINE})
+# tests/wine-test.sh keeps helpers that Wine starts for a test from holding
+# CTest's pipe after the test ended.
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../tests/wine-test.sh ${ZVT_WINE})

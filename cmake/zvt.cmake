@@ -79,3 +79,26 @@ function(zvt_wine_test name target)
     set_tests_properties(${name} PROPERTIES TIMEOUT 600)
   endif()
 endfunction()
+
+# One gtest suite (or filter) of a Windows test program as its own CTest
+# entry with its own timeout, so a slow suite shows by name:
+#   zvt_wine_suite(<name> <target> FILTER <gtest filter> TIMEOUT <s>
+#                  [RESOURCE_LOCK <lock>...] [ENVIRONMENT <var=value>...] [ARGS <arg>...])
+# Tests that change fixed registry paths (SOFTWARE\JavaSoft, the version
+# cache, the pids key) take RESOURCE_LOCK zvt_fixed_registry.
+function(zvt_wine_suite name target)
+  cmake_parse_arguments(S "" "FILTER;TIMEOUT" "RESOURCE_LOCK;ENVIRONMENT;ARGS" ${ARGN})
+  if(NOT S_FILTER OR NOT S_TIMEOUT)
+    message(FATAL_ERROR "zvt_wine_suite(${name}): FILTER and TIMEOUT are required")
+  endif()
+  if(ZVT_WINE_TESTS)
+    add_test(NAME ${name} COMMAND ${target} ${S_ARGS} --gtest_filter=${S_FILTER})
+    set_tests_properties(${name} PROPERTIES TIMEOUT ${S_TIMEOUT})
+    if(S_RESOURCE_LOCK)
+      set_tests_properties(${name} PROPERTIES RESOURCE_LOCK "${S_RESOURCE_LOCK}")
+    endif()
+    if(S_ENVIRONMENT)
+      set_tests_properties(${name} PROPERTIES ENVIRONMENT "${S_ENVIRONMENT}")
+    endif()
+  endif()
+endfunction()

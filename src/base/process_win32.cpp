@@ -67,11 +67,11 @@ bool prepareStream(const StreamSetup& setup, DWORD stdId, bool forInput, ChildEn
 // An inheritable handle for `handle`, valid until the start is over: the
 // child's own ends are flagged (they are closed right after the start), the
 // parent's standard handles are duplicated so that their flags stay as they
-// are. Null stays null.
+// are. Null stays null; a flag that cannot be set gives INVALID_HANDLE_VALUE.
 HANDLE inheritable(HANDLE handle, bool owned, std::vector<UniqueHandle>& duplicates) {
   if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return handle;
   if (owned) {
-    SetHandleInformation(handle, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
+    if (!SetHandleInformation(handle, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT)) return INVALID_HANDLE_VALUE;
     return handle;
   }
   HANDLE copy = nullptr;
@@ -129,9 +129,11 @@ struct ChildProcess::Drain {
 };
 
 bool ChildProcess::start(const ChildOptions& options) {
-  auto fail = [this] {
+  StartStep step = StartStep::Options;
+  auto fail = [this, &step] {
     startError_ = GetLastError();
     if (startError_ == 0) startError_ = ERROR_GEN_FAILURE;
+    failedStep_ = step;
     return false;
   };
   if (process_) {
@@ -147,6 +149,7 @@ bool ChildProcess::start(const ChildOptions& options) {
     return fail();
   }
 
+  step = StartStep::Streams;
   ChildEnd in, out, err;
   UniqueHandle inputWrite, outputRead, errorRead;
   if (!prepareStream(options.input, STD_INPUT_HANDLE, true, in, inputWrite) ||
@@ -171,20 +174,34 @@ bool ChildProcess::start(const ChildOptions& options) {
     flags |= CREATE_UNICODE_ENVIRONMENT;
   }
   PROCESS_INFORMATION pi{};
-  BOOL created;
+  BOOL created = FALSE;
   {
     StartLock lock;
     std::vector<UniqueHandle> duplicates;
+    DWORD inheritanceError = ERROR_SUCCESS;
+    auto forChild = [&](const ChildEnd& end) {
+      HANDLE handle = inheritable(end.get(), end.owned.valid(), duplicates);
+      if (handle == INVALID_HANDLE_VALUE && end.get() != INVALID_HANDLE_VALUE && inheritanceError == ERROR_SUCCESS) {
+        inheritanceError = GetLastError();
+      }
+      return handle;
+    };
     if (useStdHandles) {
       si.dwFlags |= STARTF_USESTDHANDLES;
-      si.hStdInput = inheritable(in.get(), in.owned.valid(), duplicates);
-      si.hStdOutput = inheritable(out.get(), out.owned.valid(), duplicates);
-      si.hStdError = errorToOutput ? si.hStdOutput : inheritable(err.get(), err.owned.valid(), duplicates);
+      si.hStdInput = forChild(in);
+      si.hStdOutput = forChild(out);
+      si.hStdError = errorToOutput ? si.hStdOutput : forChild(err);
     }
-    created = CreateProcessW(options.application.empty() ? nullptr : options.application.c_str(), commandLine.data(),
-                             nullptr, nullptr, options.inheritHandles ? TRUE : FALSE, flags,
-                             environment.empty() ? nullptr : environment.data(),
-                             options.workingDirectory.empty() ? nullptr : options.workingDirectory.c_str(), &si, &pi);
+    if (inheritanceError != ERROR_SUCCESS) {
+      step = StartStep::Inheritance;
+      SetLastError(inheritanceError);
+    } else {
+      step = StartStep::Process;
+      created = CreateProcessW(options.application.empty() ? nullptr : options.application.c_str(), commandLine.data(),
+                               nullptr, nullptr, options.inheritHandles ? TRUE : FALSE, flags,
+                               environment.empty() ? nullptr : environment.data(),
+                               options.workingDirectory.empty() ? nullptr : options.workingDirectory.c_str(), &si, &pi);
+    }
     if (!created) fail();
     // Closed while the lock is held: inheritable handles left open after it
     // would reach the next child. Only this child keeps them, so the drains

@@ -52,6 +52,15 @@ namespace zvt {
 
 enum class StreamMode { Inherit, Pipe, File, None, ToOutput };
 
+// The step at which a start failed.
+enum class StartStep {
+  None,         // started (or not tried)
+  Options,      // options that cannot work together (ERROR_INVALID_PARAMETER)
+  Streams,      // a pipe could not be created or a file opened
+  Inheritance,  // a stream could not be made inheritable for the child
+  Process,      // CreateProcess failed
+};
+
 struct StreamSetup {
   StreamMode mode = StreamMode::Inherit;
   std::wstring path;  // File only
@@ -94,10 +103,11 @@ class ChildProcess {
   ChildProcess& operator=(const ChildProcess&) = delete;
 
   // Starts the child. False when a stream, a pipe or the process could not
-  // be created; startError() then holds the system error code. One start
-  // per object.
+  // be created; startError() then holds the system error code and
+  // failedStep() the step. One start per object.
   bool start(const ChildOptions& options);
   DWORD startError() const { return startError_; }
+  StartStep failedStep() const { return failedStep_; }
   bool started() const { return process_.valid(); }
 
   HANDLE process() const { return process_.get(); }
@@ -137,6 +147,7 @@ class ChildProcess {
   UniqueHandle process_, thread_, input_, outputRead_;
   DWORD id_ = 0;
   DWORD startError_ = 0;
+  StartStep failedStep_ = StartStep::None;
   bool terminateOnDestroy_ = false;
   Drain* outputDrain_ = nullptr;
   Drain* errorDrain_ = nullptr;

@@ -144,7 +144,37 @@ std::vector<std::string> subkeyNamesA(HKEY key) {
   return names;
 }
 
+std::vector<std::wstring> valueNames(HKEY key) {
+  std::vector<std::wstring> names;
+  DWORD longest = 0;
+  if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &longest, nullptr, nullptr,
+                       nullptr) != ERROR_SUCCESS) {
+    return names;
+  }
+  std::vector<wchar_t> name(longest + 1);
+  for (DWORD index = 0;;) {
+    DWORD length = static_cast<DWORD>(name.size());
+    LONG result = RegEnumValueW(key, index, name.data(), &length, nullptr, nullptr, nullptr, nullptr);
+    if (result == ERROR_MORE_DATA && name.size() < 32768) {
+      name.resize(name.size() * 2);  // a value added since the size was asked
+      continue;
+    }
+    if (result != ERROR_SUCCESS) break;
+    names.emplace_back(name.data(), length);
+    ++index;
+  }
+  return names;
+}
+
 LONG setRaw(HKEY key, const std::wstring& name, DWORD type, const void* bytes, size_t byteCount) {
+  if (byteCount > 0 && (type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ)) {
+    // The system adds a terminator the count left out when the unit after
+    // the data happens to be NUL. A copy followed by a non-NUL unit keeps
+    // the count exactly as given.
+    std::vector<uint8_t> copy(static_cast<const uint8_t*>(bytes), static_cast<const uint8_t*>(bytes) + byteCount);
+    copy.insert(copy.end(), {0xFF, 0xFF, 0xFF});
+    return RegSetValueExW(key, name.c_str(), 0, type, copy.data(), static_cast<DWORD>(byteCount));
+  }
   return RegSetValueExW(key, name.c_str(), 0, type, static_cast<const BYTE*>(bytes), static_cast<DWORD>(byteCount));
 }
 

@@ -64,13 +64,16 @@ std::optional<std::vector<uint8_t>> readBinary(HKEY key, const std::wstring& nam
 // (Wine sorts them case-insensitively; Windows gives no promise).
 std::vector<std::wstring> subkeyNames(HKEY key);
 std::vector<std::string> subkeyNamesA(HKEY key);
+// The names of the key's values ("" for the default value when it is set).
+std::vector<std::wstring> valueNames(HKEY key);
 
 // Writing. Strings are stored with their terminator.
 LONG setString(HKEY key, const std::wstring& name, const std::wstring& text);
 LONG setDword(HKEY key, const std::wstring& name, DWORD value);
 LONG setBinary(HKEY key, const std::wstring& name, const std::vector<uint8_t>& bytes);
 // Exactly these bytes under this type (for example a REG_SZ without its
-// terminator, as other programs may leave one).
+// terminator, as other programs may leave one): the system's habit of
+// adding a terminator the count left out does not apply.
 LONG setRaw(HKEY key, const std::wstring& name, DWORD type, const void* bytes, size_t byteCount);
 LONG deleteValue(HKEY key, const std::wstring& name);
 

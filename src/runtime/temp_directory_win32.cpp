@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "base/system_function_win32.h"
 #include "base/text.h"
 #include "base/system_function_win32.h"
 #include "base/win32.h"

@@ -3,6 +3,7 @@
 #include <new>
 
 #include "base/critical_section.h"
+#include "base/system_function_win32.h"
 #include "runtime/log.h"
 #include "windowborder/window_map.h"
 
@@ -28,14 +29,6 @@ WindowMap<StateRef>::Handle keyOf(HWND hwnd) {
   return reinterpret_cast<WindowMap<StateRef>::Handle>(hwnd);
 }
 
-// "This function, when the system has it": one place for the run-time
-// lookups of this module.
-template <typename Fn>
-Fn systemFunction(HMODULE module, const char* name) {
-  if (module == nullptr) return nullptr;
-  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
-
 // A failed GetMethodID leaves NoSuchMethodError pending; the next JNI call
 // would be made over it, and installImpl must answer 0, not throw.
 jmethodID callback(JNIEnv* env, jclass cls, const char* name, const char* signature) {
@@ -51,11 +44,11 @@ BOOL CALLBACK setUp(PINIT_ONCE, PVOID parameter, PVOID*) {
   auto* request = static_cast<SetupRequest*>(parameter);
   BorderRuntime* rt = new (std::nothrow) BorderRuntime();
   if (rt == nullptr) return TRUE;
-  HMODULE user32 = GetModuleHandleW(L"user32.dll");
-  rt->getDpiForWindow = systemFunction<GetDpiForWindowFn>(user32, "GetDpiForWindow");
-  rt->getSystemMetricsForDpi = systemFunction<GetSystemMetricsForDpiFn>(user32, "GetSystemMetricsForDpi");
-  rt->shell32.reset(LoadLibraryW(L"shell32.dll"));
-  rt->shAppBarMessage = systemFunction<ShAppBarMessageFn>(rt->shell32.get(), "SHAppBarMessage");
+  // Newer systems only: without them the border is not offered. shell32
+  // stays loaded for SHAppBarMessage (the lookup keeps what it loads).
+  rt->getDpiForWindow = systemFunction<GetDpiForWindowFn>(L"user32.dll", "GetDpiForWindow");
+  rt->getSystemMetricsForDpi = systemFunction<GetSystemMetricsForDpiFn>(L"user32.dll", "GetSystemMetricsForDpi");
+  rt->shAppBarMessage = systemFunction<ShAppBarMessageFn>(L"shell32.dll", "SHAppBarMessage");
   JNIEnv* env = request->env;
   jclass cls = env->GetObjectClass(request->receiver);
   if (cls != nullptr) {

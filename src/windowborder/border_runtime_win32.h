@@ -70,7 +70,6 @@ struct BorderRuntime {
   GetDpiForWindowFn getDpiForWindow = nullptr;
   GetSystemMetricsForDpiFn getSystemMetricsForDpi = nullptr;
   ShAppBarMessageFn shAppBarMessage = nullptr;
-  UniqueModule shell32;  // stays loaded for SHAppBarMessage
   // Window property holding the previous procedure (0 when no atom could
   // be had: then only the window class's procedure is known).
   ATOM previousProperty = 0;

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <memory>
-#include <thread>
 #include <vector>
 
 #include "launcher_fixture.h"
@@ -45,21 +44,17 @@ TEST(Entry, UnrecognisedCommandLinesReachTheDispatcher) {
                                            L"-/install", L"install",           L"/bogus " + std::wstring(6000, L'n')};
   struct Run {
     std::unique_ptr<LauncherSandbox> box;
-    std::wstring exe;
+    std::unique_ptr<test::RunningProcess> process;
     test::RunResult result;
   };
   std::vector<Run> runs(cases.size());
-  std::vector<std::thread> threads;
   for (size_t i = 0; i < cases.size(); ++i) {
     runs[i].box = std::make_unique<LauncherSandbox>(L"dispatch");
-    runs[i].exe = runs[i].box->pack(basicContent());
-    threads.emplace_back([&runs, &cases, i] {
-      test::RunOptions o;
-      o.setEnv[L"QUARN_LOG"] = L"yes";
-      runs[i].result = runs[i].box->run(runs[i].exe, cases[i], o);
-    });
+    test::RunOptions o;
+    o.setEnv[L"QUARN_LOG"] = L"yes";
+    runs[i].process = runs[i].box->start(runs[i].box->pack(basicContent()), cases[i], o);
   }
-  for (auto& t : threads) t.join();
+  for (Run& run : runs) run.result = run.process->finish();
   for (size_t i = 0; i < cases.size(); ++i) {
     const test::RunResult& r = runs[i].result;
     std::string label(cases[i].begin(), cases[i].begin() + std::min<size_t>(cases[i].size(), 40));

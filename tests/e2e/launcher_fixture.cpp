@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "base/text.h"
 #include "pack.h"
 
 namespace zvt::e2e {
@@ -26,19 +27,31 @@ std::wstring LauncherSandbox::pack(const block::Content& content, const std::wst
   return path;
 }
 
+std::wstring LauncherSandbox::layOutRuntime(const std::wstring& name, const standin::RuntimeLayout& layout) {
+  std::wstring home = box_.file(name);
+  std::wstring error;
+  EXPECT_TRUE(standin::layOutRuntime(home, layout, &error)) << utf16ToUtf8(error);
+  return home;
+}
+
 std::wstring LauncherSandbox::tempDir() const {
   std::wstring t = box_.file(L"tmp");
   CreateDirectoryW(t.c_str(), nullptr);
   return t;
 }
 
-test::RunResult LauncherSandbox::run(const std::wstring& exe, const std::wstring& arguments, test::RunOptions options) {
+std::unique_ptr<test::RunningProcess> LauncherSandbox::start(const std::wstring& exe, const std::wstring& arguments,
+                                                             test::RunOptions options) {
   std::wstring tmp = tempDir();
   // GetTempPath looks at TMP first, then TEMP.
   if (!options.setEnv.count(L"TMP")) options.setEnv[L"TMP"] = tmp;
   if (!options.setEnv.count(L"TEMP")) options.setEnv[L"TEMP"] = tmp;
   std::wstring cmd = test::quote(exe) + (arguments.empty() ? L"" : L" " + arguments);
-  return test::runProcess(cmd, options);
+  return std::make_unique<test::RunningProcess>(cmd, options);
+}
+
+test::RunResult LauncherSandbox::run(const std::wstring& exe, const std::wstring& arguments, test::RunOptions options) {
+  return start(exe, arguments, options)->finish();
 }
 
 std::string LauncherSandbox::log(int n) const {

@@ -2,9 +2,11 @@
 // a chosen name and runs it.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "config/block_format.h"
+#include "standin_layout.h"
 #include "support/win_process.h"
 
 namespace zvt::e2e {
@@ -23,6 +25,13 @@ class LauncherSandbox {
   // Runs the packed launcher with `arguments`, its temporary directory (and
   // so its log) inside the sandbox.
   test::RunResult run(const std::wstring& exe, const std::wstring& arguments, test::RunOptions options = {});
+  // The same, started without waiting (finish() or stop() it).
+  std::unique_ptr<test::RunningProcess> start(const std::wstring& exe, const std::wstring& arguments,
+                                              test::RunOptions options = {});
+
+  // Lays out a stand-in Java runtime as <sandbox>\<name> and returns its
+  // home; a failure fails the test (the home is returned all the same).
+  std::wstring layOutRuntime(const std::wstring& name, const standin::RuntimeLayout& layout = {});
 
   const std::wstring& dir() const { return box_.path(); }
   std::wstring tempDir() const;

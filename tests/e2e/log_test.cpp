@@ -30,8 +30,8 @@ TEST(Log, OnlyExactlyYesSwitchesItOn) {
   test::RunOptions o;
   o.setEnv[L"ZENTROVIA_LOG"] = L"yes";
   o.unsetEnv = {L"QUARN_LOG"};
-  box.run(exe, L"/status", o);
-  EXPECT_TRUE(test::fileExists(box.file(L"tmp\\zvt_nlog_1.log")));
+  test::RunResult r = box.run(exe, L"/status", o);
+  EXPECT_TRUE(test::fileExists(box.file(L"tmp\\zvt_nlog_1.log"))) << r.exitCode << " " << r.out << r.err;
 }
 
 TEST(Log, NumberingContinuesAfterExistingFiles) {

@@ -11,78 +11,32 @@
 #include <string>
 #include <vector>
 
+#include "base/registry_win32.h"
 #include "base/text.h"
 #include "launcher_fixture.h"
+#include "support/service_guard.h"
 
 namespace zvt::e2e {
 namespace {
 
-// Wine hands out the same process ids run after run, so the tick count
-// joins the pid: a service left behind by an aborted run never collides.
+using test::openServiceManager;
+using test::ServiceGuard;
+
 std::wstring uniqueName(const wchar_t* purpose) {
-  static const std::wstring run = std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(GetTickCount());
-  return L"ZvtSvc" + std::wstring(purpose) + run;
+  return test::uniqueServiceName(purpose);
 }
-
-// One Service Control Manager handle, closed at scope end.
-class ScHandle {
- public:
-  explicit ScHandle(SC_HANDLE h) : h_(h) {}
-  ~ScHandle() {
-    if (h_) CloseServiceHandle(h_);
-  }
-  ScHandle(const ScHandle&) = delete;
-  ScHandle& operator=(const ScHandle&) = delete;
-  SC_HANDLE get() const { return h_; }
-  explicit operator bool() const { return h_ != nullptr; }
-
- private:
-  SC_HANDLE h_;
-};
-
-ScHandle openManager() {
-  return ScHandle(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
-}
-
-// Deletes the named service at scope end, stopping it first, whatever the
-// test did or where it failed.
-class ServiceGuard {
- public:
-  explicit ServiceGuard(std::wstring name) : name_(std::move(name)) {}
-  ~ServiceGuard() {
-    ScHandle manager = openManager();
-    ScHandle service(OpenServiceW(manager.get(), name_.c_str(), SERVICE_STOP | SERVICE_QUERY_STATUS | DELETE));
-    if (!service) return;
-    SERVICE_STATUS status{};
-    ControlService(service.get(), SERVICE_CONTROL_STOP, &status);
-    // A service is removed only once its process has ended; deleting one
-    // that is still stopping leaves it registered if the run ends first.
-    for (int i = 0; i < 100 && QueryServiceStatus(service.get(), &status) && status.dwCurrentState != SERVICE_STOPPED;
-         ++i) {
-      Sleep(100);
-    }
-    DeleteService(service.get());
-  }
-  ServiceGuard(const ServiceGuard&) = delete;
-  ServiceGuard& operator=(const ServiceGuard&) = delete;
-  const std::wstring& name() const { return name_; }
-  std::string narrow() const { return utf16ToUtf8(name_); }
-
- private:
-  std::wstring name_;
-};
 
 // 0 when the service opens, else the error of OpenService (1060: no such
 // service).
 DWORD openError(const std::wstring& name) {
-  ScHandle manager = openManager();
-  ScHandle service(OpenServiceW(manager.get(), name.c_str(), SERVICE_QUERY_STATUS));
+  UniqueServiceHandle manager = openServiceManager();
+  UniqueServiceHandle service(OpenServiceW(manager.get(), name.c_str(), SERVICE_QUERY_STATUS));
   return service ? 0 : GetLastError();
 }
 
 DWORD currentState(const std::wstring& name) {
-  ScHandle manager = openManager();
-  ScHandle service(OpenServiceW(manager.get(), name.c_str(), SERVICE_QUERY_STATUS));
+  UniqueServiceHandle manager = openServiceManager();
+  UniqueServiceHandle service(OpenServiceW(manager.get(), name.c_str(), SERVICE_QUERY_STATUS));
   SERVICE_STATUS status{};
   if (!service || !QueryServiceStatus(service.get(), &status)) return 0;
   return status.dwCurrentState;
@@ -95,37 +49,27 @@ struct Registration {
   std::vector<std::wstring> dependencies;
 };
 
-std::vector<std::wstring> splitMulti(const wchar_t* p) {
-  std::vector<std::wstring> names;
-  while (p && *p) {
-    names.emplace_back(p);
-    p += names.back().size() + 1;
-  }
-  return names;
-}
-
 // The dependencies as the Service Control Manager stores them. Read from
 // the service's registry key: Wine's QueryServiceConfig leaves
 // lpDependencies empty, while the key holds them on Windows and Wine alike.
 std::vector<std::wstring> registeredDependencies(const std::wstring& name) {
-  std::wstring key = L"SYSTEM\\CurrentControlSet\\Services\\" + name;
-  DWORD type = 0, bytes = 0;
-  if (RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), L"DependOnService", RRF_RT_REG_MULTI_SZ, &type, nullptr, &bytes) !=
-      ERROR_SUCCESS) {
-    return {};
+  UniqueRegKey key = registry::openKey(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Services\\" + name, KEY_READ);
+  registry::Value value = registry::queryValue(key.get(), L"DependOnService");
+  if (!value.ok() || value.type != REG_MULTI_SZ) return {};
+  std::wstring text = fromUtf16Le(value.bytes.data(), value.bytes.size() & ~size_t{1});
+  std::vector<std::wstring> names;
+  for (size_t start = 0, end; start < text.size() && text[start] != L'\0'; start = end + 1) {
+    end = text.find(L'\0', start);
+    if (end == std::wstring::npos) end = text.size();
+    names.push_back(text.substr(start, end - start));
   }
-  std::vector<wchar_t> value(bytes / sizeof(wchar_t) + 2, L'\0');
-  if (RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), L"DependOnService", RRF_RT_REG_MULTI_SZ, &type, value.data(),
-                   &bytes) != ERROR_SUCCESS) {
-    return {};
-  }
-  return splitMulti(value.data());
+  return names;
 }
 
 Registration registration(const std::wstring& name) {
   Registration r;
-  ScHandle manager = openManager();
-  ScHandle service(OpenServiceW(manager.get(), name.c_str(), SERVICE_QUERY_CONFIG));
+  UniqueServiceHandle manager = openServiceManager();
+  UniqueServiceHandle service(OpenServiceW(manager.get(), name.c_str(), SERVICE_QUERY_CONFIG));
   if (!service) return r;
   DWORD needed = 0;
   QueryServiceConfigW(service.get(), nullptr, 0, &needed);
@@ -160,10 +104,10 @@ std::wstring longPath(const std::wstring& path) {
 
 // Registers the probe service directly, bypassing the launcher.
 bool createProbeService(const std::wstring& name, const std::wstring& binaryPath, DWORD startType) {
-  ScHandle manager = openManager();
-  ScHandle service(CreateServiceW(manager.get(), name.c_str(), name.c_str(), SERVICE_ALL_ACCESS,
-                                  SERVICE_WIN32_OWN_PROCESS, startType, SERVICE_ERROR_NORMAL, binaryPath.c_str(),
-                                  nullptr, nullptr, nullptr, nullptr, nullptr));
+  UniqueServiceHandle manager = openServiceManager();
+  UniqueServiceHandle service(CreateServiceW(manager.get(), name.c_str(), name.c_str(), SERVICE_ALL_ACCESS,
+                                             SERVICE_WIN32_OWN_PROCESS, startType, SERVICE_ERROR_NORMAL,
+                                             binaryPath.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr));
   return static_cast<bool>(service);
 }
 

@@ -51,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   zvt::pack::ShowOptions options;
   options.codePage = plan.codePage;
   std::vector<std::string> names;
-  for (const zvt::pack::IncludedFileSpec& f : plan.files) {
+  for (const zvt::pack::IncludedFilePlan& f : plan.files) {
     names.push_back(f.name);
     options.fileSources.push_back(f.source);
     plan.content.files.emplace_back();

@@ -1,6 +1,6 @@
-// The packer's description parser over arbitrary text. What it accepts,
-// printed the way "zvtpack show" prints a block, must parse again to the
-// same content: a shown block can be packed again.
+// The packer's earlier description parser (read by "convert") over arbitrary
+// text: a refusal always says why, and asking for the escape notes never
+// changes what is read.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -38,9 +38,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (error.empty()) __builtin_trap();
     return 0;
   }
-  const std::string shown = zvt::pack::printContent(parsed.content, {});
   zvt::pack::Description again;
-  if (!zvt::pack::parseDescription(shown, again, error)) __builtin_trap();
+  std::vector<zvt::pack::DescriptionNote> notes;
+  if (!zvt::pack::parseDescription(text, again, error, &notes)) __builtin_trap();
   if (!sameContent(parsed.content, again.content)) __builtin_trap();
+  for (const auto& note : notes) {
+    if (note.line < 1 || note.column < 1 || note.text.empty()) __builtin_trap();
+  }
   return 0;
 }

@@ -8,22 +8,9 @@
 namespace zvt::test {
 namespace {
 
-struct PipeReader {
-  HANDLE pipe;
-  std::string* sink;
-};
-
-DWORD WINAPI drain(void* param) {
-  auto* reader = static_cast<PipeReader*>(param);
-  char buf[4096];
-  DWORD n;
-  while (ReadFile(reader->pipe, buf, sizeof(buf), &n, nullptr) && n > 0) reader->sink->append(buf, n);
-  return 0;
-}
-
 // The current environment with the requested changes, sorted as Windows
 // expects, as a UTF-16 block.
-std::vector<wchar_t> environmentBlock(const RunOptions& options) {
+std::wstring environmentBlock(const RunOptions& options) {
   std::map<std::wstring, std::pair<std::wstring, std::wstring>> vars;  // upper name -> (name, value)
   wchar_t* block = GetEnvironmentStringsW();
   for (const wchar_t* p = block; *p; p += wcslen(p) + 1) {
@@ -42,10 +29,9 @@ std::vector<wchar_t> environmentBlock(const RunOptions& options) {
   };
   for (const auto& name : options.unsetEnv) vars.erase(upperOf(name));
   for (const auto& kv : options.setEnv) vars[upperOf(kv.first)] = {kv.first, kv.second};
-  std::vector<wchar_t> out;
+  std::wstring out;
   for (const auto& kv : vars) {
-    std::wstring entry = kv.second.first + L"=" + kv.second.second;
-    out.insert(out.end(), entry.begin(), entry.end());
+    out += kv.second.first + L"=" + kv.second.second;
     out.push_back(L'\0');
   }
   out.push_back(L'\0');
@@ -92,70 +78,78 @@ bool answerDialog(DWORD pid, RunResult& result) {
 
 }  // namespace
 
-RunResult runProcess(const std::wstring& commandLine, const RunOptions& options) {
-  RunResult result;
-  SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
-  UniqueHandle outRead, outWrite, errRead, errWrite, inRead, inWrite;
-  CreatePipe(outRead.receive(), outWrite.receive(), &inherit, 0);
-  CreatePipe(errRead.receive(), errWrite.receive(), &inherit, 0);
-  CreatePipe(inRead.receive(), inWrite.receive(), &inherit, 0);
-  SetHandleInformation(outRead.get(), HANDLE_FLAG_INHERIT, 0);
-  SetHandleInformation(errRead.get(), HANDLE_FLAG_INHERIT, 0);
-  SetHandleInformation(inWrite.get(), HANDLE_FLAG_INHERIT, 0);
-
-  STARTUPINFOW si{};
-  si.cb = sizeof(si);
-  si.dwFlags = STARTF_USESTDHANDLES;
-  si.hStdInput = inRead.get();
-  si.hStdOutput = outWrite.get();
-  si.hStdError = errWrite.get();
-  PROCESS_INFORMATION pi{};
-  std::vector<wchar_t> cmd(commandLine.begin(), commandLine.end());
-  cmd.push_back(L'\0');
-  std::vector<wchar_t> env = environmentBlock(options);
-  if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE, CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW,
-                      env.data(), options.workingDirectory.empty() ? nullptr : options.workingDirectory.c_str(), &si,
-                      &pi)) {
-    result.exitCode = 0xFFFFFFFF;
-    result.err = "CreateProcess failed: " + std::to_string(GetLastError());
-    return result;
+RunningProcess::RunningProcess(const std::wstring& commandLine, const RunOptions& options) : options_(options) {
+  ChildOptions child;
+  child.commandLine = commandLine;
+  child.environment = environmentBlock(options);
+  child.workingDirectory = options.workingDirectory;
+  child.input = child.output = child.error = StreamSetup::pipe();
+  child.terminateOnDestroy = true;
+  if (!child_.start(child)) {
+    result_.exitCode = 0xFFFFFFFF;
+    result_.err = "CreateProcess failed: " + std::to_string(child_.startError());
+    return;
   }
-  UniqueHandle process(pi.hProcess), thread(pi.hThread);
-  outWrite.reset();
-  errWrite.reset();
-  inRead.reset();
-  if (!options.input.empty()) {
-    DWORD n;
-    WriteFile(inWrite.get(), options.input.data(), static_cast<DWORD>(options.input.size()), &n, nullptr);
-  }
-  inWrite.reset();
+  if (!options.input.empty()) child_.writeInput(options.input);
+  if (options.closeInput) child_.closeInput();
+}
 
-  PipeReader outReader{outRead.get(), &result.out}, errReader{errRead.get(), &result.err};
-  UniqueHandle outThread(CreateThread(nullptr, 0, &drain, &outReader, 0, nullptr));
-  UniqueHandle errThread(CreateThread(nullptr, 0, &drain, &errReader, 0, nullptr));
-
-  const ULONGLONG deadline = GetTickCount64() + options.timeoutMs;
-  for (;;) {
-    if (WaitForSingleObject(process.get(), 100) == WAIT_OBJECT_0) break;
-    answerDialog(pi.dwProcessId, result);
+RunResult RunningProcess::finish() {
+  if (!child_.started()) return result_;
+  const ULONGLONG deadline = GetTickCount64() + options_.timeoutMs;
+  while (!child_.wait(100)) {
+    answerDialog(child_.id(), result_);
     if (GetTickCount64() > deadline) {
-      result.timedOut = true;
-      TerminateProcess(process.get(), 0xDEAD);
-      WaitForSingleObject(process.get(), 5000);
+      result_.timedOut = true;
+      child_.terminate(0xDEAD);
       break;
     }
   }
+  return collect();
+}
+
+RunResult RunningProcess::stop() {
+  if (!child_.started()) return result_;
+  child_.terminate(0xDEAD);
+  return collect();
+}
+
+RunResult RunningProcess::collect() {
+  child_.closeInput();
   // Grandchildren may hold the pipes open; do not wait for them forever.
-  HANDLE readers[] = {outThread.get(), errThread.get()};
-  if (WaitForMultipleObjects(2, readers, TRUE, 10000) != WAIT_OBJECT_0) {
-    CancelSynchronousIo(outThread.get());
-    CancelSynchronousIo(errThread.get());
-    outRead.reset();
-    errRead.reset();
-    WaitForMultipleObjects(2, readers, TRUE, 5000);
+  child_.waitForOutput(10000);
+  result_.out = child_.output();
+  result_.err = child_.errorOutput();
+  result_.exitCode = child_.exitCode().value_or(STILL_ACTIVE);
+  return result_;
+}
+
+RunResult runProcess(const std::wstring& commandLine, const RunOptions& options) {
+  return RunningProcess(commandLine, options).finish();
+}
+
+std::wstring quoteArgument(const std::wstring& argument) {
+  if (!argument.empty() && argument.find_first_of(L" \t\"") == std::wstring::npos) return argument;
+  std::wstring out = L"\"";
+  size_t backslashes = 0;
+  for (wchar_t c : argument) {
+    if (c == L'\\') {
+      ++backslashes;
+      continue;
+    }
+    // Backslashes double only in front of a quote (ours or the closing one).
+    out.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+    backslashes = 0;
+    out += c;
   }
-  GetExitCodeProcess(process.get(), &result.exitCode);
-  return result;
+  out.append(backslashes * 2, L'\\');
+  return out + L"\"";
+}
+
+std::wstring commandLine(const std::wstring& program, const std::vector<std::wstring>& arguments) {
+  std::wstring line = quote(program);
+  for (const std::wstring& argument : arguments) line += L" " + quoteArgument(argument);
+  return line;
 }
 
 Sandbox::Sandbox(const std::wstring& tag) {

@@ -86,7 +86,7 @@ Jvm::Jvm() {
   dir_ = std::wstring(temp) + L"zvt-border-" + decimal(GetCurrentProcessId());
   removeTree(dir_);
   home_ = dir_ + L"\\rt";
-  standin::RuntimeSpec layout;
+  standin::RuntimeLayout layout;
   std::wstring problem;
   if (!standin::layOutRuntime(home_, layout, &problem)) {
     error_ = "cannot lay out the stand-in runtime: " + utf16ToUtf8(problem);

@@ -1,5 +1,7 @@
 // Module paths, the launcher directory, the temporary directory choice and
 // the path helpers, on the real file system.
+#include "runtime/paths.h"
+
 #include <gtest/gtest.h>
 
 #include "base/handle.h"
@@ -8,8 +10,9 @@
 #include "config/accessors.h"
 #include "runtime/errors.h"
 #include "runtime/log.h"
+#include "runtime/path_calls_win32.h"
 #include "runtime/path_rules.h"
-#include "runtime/paths.h"
+#include "support/win_process.h"
 
 namespace zvt {
 namespace {
@@ -33,8 +36,7 @@ TEST(Child_Paths, ModulePathsOpenTheSameFile) {
   toNarrow(toWide(narrow), &lossy);
   EXPECT_FALSE(lossy) << "the narrow module path must survive the code page";
   UniqueHandle byWide(CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-  UniqueHandle byNarrow(
-      CreateFileA(narrow.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  UniqueHandle byNarrow(CreateFileA(narrow.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
   ASSERT_TRUE(byWide.valid());
   ASSERT_TRUE(byNarrow.valid()) << narrow;
   EXPECT_TRUE(sameFile(byWide.get(), byNarrow.get()));
@@ -79,7 +81,7 @@ TEST(Child_Paths, NoUsableTemporaryDirectoryIsFatal) {
   setMessageSource(&config::getMessageText);
   overrideTempPlacesForTesting(&noUsablePlace);
   EXPECT_TRUE(tempDirectoryW(false).empty());  // the log's non-fatal form
-  tempDirectoryA();                             // ends the process
+  tempDirectoryA();                            // ends the process
   ADD_FAILURE() << "tempDirectoryA returned without a temporary directory";
 }
 
@@ -191,6 +193,24 @@ TEST(PathHelpers, TempFileNamesAreCreatedInTheTemporaryDirectory) {
   EXPECT_NE(std::string::npos, name.find("qrn"));
   EXPECT_TRUE(fileExists(name));  // the system creates the empty file
   DeleteFileA(name.c_str());
+}
+
+// The last resort for the narrow module path: cmd.exe's "%~sI" of the path,
+// its first line only, naming the same file. (Windows gives the 8.3 form of
+// every component; Wine's cmd.exe shortens the directories only.)
+TEST(PathHelpers, CommandInterpreterNamesTheSameFile) {
+  test::Sandbox box(L"shortcmd");
+  const std::wstring file = box.file(L"a rather long file name.exe");
+  ASSERT_TRUE(test::writeFileBytes(file, "x"));
+  std::string viaShell = shortPathFromCommandInterpreter(file);
+  ASSERT_GT(viaShell.size(), 5u);
+  EXPECT_EQ(std::string::npos, viaShell.find_first_of("\r\n"));
+  UniqueHandle original(
+      CreateFileW(file.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+  UniqueHandle named(
+      CreateFileA(viaShell.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(original && named) << viaShell;
+  EXPECT_TRUE(sameFile(original.get(), named.get()));
 }
 
 }  // namespace

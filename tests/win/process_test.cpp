@@ -274,6 +274,7 @@ TEST(ProcessRunner, StartFailuresGiveTheSystemError) {
   EXPECT_FALSE(missing.start(nowhere));
   EXPECT_TRUE(missing.startError() == ERROR_FILE_NOT_FOUND || missing.startError() == ERROR_PATH_NOT_FOUND)
       << missing.startError();
+  EXPECT_EQ(StartStep::Process, missing.failedStep());
   EXPECT_FALSE(missing.started());
   EXPECT_FALSE(missing.exitCode().has_value());
 
@@ -282,12 +283,14 @@ TEST(ProcessRunner, StartFailuresGiveTheSystemError) {
   ChildProcess refused;
   EXPECT_FALSE(refused.start(noInheritance));
   EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), refused.startError());
+  EXPECT_EQ(StartStep::Options, refused.failedStep());
 
   ChildOptions noInput = childRunning(L"echo");
   noInput.input = StreamSetup::toFile(L"C:\\no\\such\\input.txt");
   ChildProcess unopened;
   EXPECT_FALSE(unopened.start(noInput));
   EXPECT_TRUE(unopened.startError() == ERROR_FILE_NOT_FOUND || unopened.startError() == ERROR_PATH_NOT_FOUND);
+  EXPECT_EQ(StartStep::Streams, unopened.failedStep());
 
   ChildProcess twice;
   ASSERT_TRUE(twice.start(childRunning(L"exit 0")));

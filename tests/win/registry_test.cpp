@@ -81,11 +81,13 @@ TEST_F(Registry, StringsWithoutTerminatorOddSizesAndEmbeddedNuls) {
   // Stored without its terminator, as other programs may leave a value.
   std::vector<uint8_t> bare = utf16Bytes(L"Z\x00fcrich");
   ASSERT_EQ(ERROR_SUCCESS, registry::setRaw(key(), L"bare", REG_SZ, bare.data(), bare.size()));
+  EXPECT_EQ(bare.size(), registry::queryValue(key(), L"bare").bytes.size()) << "stored with a terminator after all";
   EXPECT_EQ(L"Z\x00fcrich", registry::readString(key(), L"bare").value_or(L"?"));
 
   std::vector<uint8_t> odd = utf16Bytes(L"abc");
   odd.push_back('d');  // seven bytes: half a unit at the end
   ASSERT_EQ(ERROR_SUCCESS, registry::setRaw(key(), L"odd", REG_SZ, odd.data(), odd.size()));
+  EXPECT_EQ(7u, registry::queryValue(key(), L"odd").bytes.size());
   EXPECT_EQ(L"abc", registry::readString(key(), L"odd").value_or(L"?"));
 
   std::vector<uint8_t> embedded = utf16Bytes(std::wstring(L"ab\0cd", 5));
@@ -138,7 +140,7 @@ TEST_F(Registry, TypesAreCheckedAndMissingValuesSaySo) {
   EXPECT_FALSE(registry::readDword(key(), L"d").has_value());
 }
 
-TEST_F(Registry, SubkeysAreEnumeratedOneLevelDeep) {
+TEST_F(Registry, SubkeysOneLevelDeepAndValueNamesAreEnumerated) {
   const std::wstring longest(255, L'k');  // the longest key name there is
   for (const std::wstring& sub : {std::wstring(L"b\\deeper"), std::wstring(L"A"), std::wstring(L"c 1"), longest}) {
     ASSERT_TRUE(registry::createKey(key(), sub, KEY_ALL_ACCESS));
@@ -151,9 +153,16 @@ TEST_F(Registry, SubkeysAreEnumeratedOneLevelDeep) {
   std::sort(narrow.begin(), narrow.end());
   EXPECT_EQ((std::vector<std::string>{"A", "b", "c 1", std::string(255, 'k')}), narrow);
 
+  ASSERT_EQ(ERROR_SUCCESS, registry::setString(key(), L"", L"default"));
+  ASSERT_EQ(ERROR_SUCCESS, registry::setDword(key(), std::wstring(300, L'v'), 1));
+  std::vector<std::wstring> values = registry::valueNames(key());
+  std::sort(values.begin(), values.end());
+  EXPECT_EQ((std::vector<std::wstring>{L"", std::wstring(300, L'v')}), values);
+
   UniqueRegKey leaf = registry::openKey(key(), L"A", KEY_READ);
   ASSERT_TRUE(leaf);
   EXPECT_TRUE(registry::subkeyNames(leaf.get()).empty());
+  EXPECT_TRUE(registry::valueNames(leaf.get()).empty());
 }
 
 TEST_F(Registry, OpenFailuresAndTreeRemoval) {

@@ -150,7 +150,7 @@ int pack(const std::vector<std::string>& args, Streams& io) {
     return io.fail(std::to_string(diagnostics.size()) + (diagnostics.size() == 1 ? " error" : " errors") +
                    "; nothing written");
   }
-  for (const IncludedFileSpec& f : plan.files) {
+  for (const IncludedFilePlan& f : plan.files) {
     block::IncludedFile file;
     if (!readWholeFile(f.source, file.content, error)) {
       io.err += configPath + ":" + std::to_string(f.pos.line) + ":" + std::to_string(f.pos.column) +

@@ -310,23 +310,23 @@ class PlanBuilder {
         diag_.error(source->pos, "files.source: the path is empty");
         continue;
       }
-      IncludedFileSpec spec;
-      spec.pos = name ? name->pos : source->pos;
-      spec.source = resolve(source->string);
-      if (!checkSource(*source, spec.source)) ok = false;
+      IncludedFilePlan planned;
+      planned.pos = name ? name->pos : source->pos;
+      planned.source = resolve(source->string);
+      if (!checkSource(*source, planned.source)) ok = false;
       Node nameNode = name ? *name : Node::makeString(baseName(source->string));
       if (!name) nameNode.pos = source->pos;
       if (!conv_->expect(nameNode, Node::Type::String, "files.name")) continue;
-      if (!conv_->text(nameNode, "files.name", Reading::Narrow, 0, spec.name)) continue;
-      if (const char* reason = refusedNameReason(spec.name, decoderFor(conv_->codePage().number()))) {
+      if (!conv_->text(nameNode, "files.name", Reading::Narrow, 0, planned.name)) continue;
+      if (const char* reason = refusedNameReason(planned.name, decoderFor(conv_->codePage().number()))) {
         diag_.error(nameNode.pos, "files.name: the launcher refuses " + quoted(nameNode.string) + ": " + reason);
         continue;
       }
-      if (spec.name.find(';') != std::string::npos) {
+      if (planned.name.find(';') != std::string::npos) {
         diag_.error(nameNode.pos, "files.name: \";\" separates the names of included files in the block");
         continue;
       }
-      std::string folded = spec.name;
+      std::string folded = planned.name;
       for (char& c : folded) {
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
         if (c == '/') c = '\\';
@@ -339,7 +339,7 @@ class PlanBuilder {
         continue;
       }
       seen[folded] = nameNode.pos;
-      if (ok) plan_.files.push_back(spec);
+      if (ok) plan_.files.push_back(planned);
     }
     filesPos_ = v.pos;
   }
@@ -518,7 +518,7 @@ class PlanBuilder {
   void finish() {
     if (!plan_.files.empty()) {
       std::string names;
-      for (const IncludedFileSpec& f : plan_.files) names += (names.empty() ? "" : ";") + f.name;
+      for (const IncludedFilePlan& f : plan_.files) names += (names.empty() ? "" : ";") + f.name;
       setEntry(key::kIncludedFileCount, std::to_string(plan_.files.size()), filesPos_, "files");
       setEntry(key::kIncludedFileNames, names, filesPos_, "files");
     }

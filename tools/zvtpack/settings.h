@@ -17,7 +17,7 @@
 
 namespace zvt::pack {
 
-struct IncludedFileSpec {
+struct IncludedFilePlan {
   std::string name;    // as stored in key 2003 (code page bytes)
   std::string source;  // the file to include (UTF-8 path)
   Position pos;
@@ -26,7 +26,7 @@ struct IncludedFileSpec {
 struct PackPlan {
   int codePage = kDefaultCodePage;
   block::Content content;  // entries and messages sorted by id, sets by code; files empty
-  std::vector<IncludedFileSpec> files;
+  std::vector<IncludedFilePlan> files;
 };
 
 enum class FileKind { Missing, Regular, Directory, Other };

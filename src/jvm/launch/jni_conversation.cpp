@@ -28,9 +28,9 @@ void clearLookupFailure(JNIEnv* env) {
 
 // The Java methods called before main belong to the runtime classes and may
 // throw. Whatever they leave pending would be in force during the next JNI
-// call, which the JNI specification leaves undefined (HotSpot may fail the
-// next FindClass or report the exception as main's), so it is reported and
-// cleared here and the launch goes on.
+// call, whose outcome JNI leaves undefined (HotSpot may fail the next
+// FindClass or report the exception as main's), so it is reported and cleared
+// here and the launch goes on.
 void reportCallFailure(JNIEnv* env, ConversationLog& log) {
   reportPendingException(env, false, log);
 }

@@ -34,7 +34,7 @@ struct Copier {
 };
 
 // One runtime's bin directory with its executables and VM directories.
-bool fillBin(Copier& c, const std::wstring& bin, const RuntimeSpec& layout) {
+bool fillBin(Copier& c, const std::wstring& bin, const RuntimeLayout& layout) {
   if (!c.copy(L"java.exe", bin + L"\\java.exe")) return false;
   if (layout.javaw && !c.copy(L"javaw.exe", bin + L"\\javaw.exe")) return false;
   if (layout.jli && !c.copy(L"jli.dll", bin + L"\\jli.dll")) return false;
@@ -60,17 +60,17 @@ std::wstring standinBinaryDir() {
   return dir.rfind(L"\\", 0) == 0 ? L"Z:" + dir : dir;
 }
 
-std::wstring runtimeBinDir(const std::wstring& home, const RuntimeSpec& layout) {
+std::wstring runtimeBinDir(const std::wstring& home, const RuntimeLayout& layout) {
   return layout.jdk ? home + L"\\jre\\bin" : home + L"\\bin";
 }
 
-bool layOutRuntime(const std::wstring& home, const RuntimeSpec& layout, std::wstring* error) {
+bool layOutRuntime(const std::wstring& home, const RuntimeLayout& layout, std::wstring* error) {
   Copier c{standinBinaryDir(), error};
   if (!makeDirs(standinDir(home))) return c.fail(L"cannot create " + standinDir(home));
   if (!fillBin(c, runtimeBinDir(home, layout), layout)) return false;
   if (layout.jdk) {
     // The JDK's own bin has the tools' launchers but no VM.
-    RuntimeSpec outer = layout;
+    RuntimeLayout outer = layout;
     outer.vmTypes.clear();
     if (!fillBin(c, home + L"\\bin", outer)) return false;
     if (!writeFile(home + L"\\lib\\tools.jar", "PK stand-in tools.jar")) {

@@ -8,7 +8,7 @@
 
 namespace standin {
 
-struct RuntimeSpec {
+struct RuntimeLayout {
   // The whole standard-error text of "java -version"; the launcher reads its
   // first line.
   std::string versionText = "openjdk version \"11.0.2\" 2019-01-15\n";
@@ -36,10 +36,10 @@ struct RuntimeSpec {
 std::wstring standinBinaryDir();
 
 // Creates `home` and its contents. Returns false with a reason in `error`.
-bool layOutRuntime(const std::wstring& home, const RuntimeSpec& layout, std::wstring* error);
+bool layOutRuntime(const std::wstring& home, const RuntimeLayout& layout, std::wstring* error);
 
 // The directory holding java.exe and the VM directories.
-std::wstring runtimeBinDir(const std::wstring& home, const RuntimeSpec& layout);
+std::wstring runtimeBinDir(const std::wstring& home, const RuntimeLayout& layout);
 
 // What the stand-in recorded under <home>\standin.
 std::vector<std::string> traceLines(const std::wstring& home);

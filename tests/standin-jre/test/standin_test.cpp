@@ -8,18 +8,23 @@
 #include <string>
 #include <vector>
 
+#include "base/handle.h"
 #include "base/win32.h"
 #include "child.h"
 #include "standin_home.h"
 #include "standin_layout.h"
-#include "win_run.h"
 #include "support/win_process.h"
 
 namespace {
 
-using standin::RuntimeSpec;
-using standin::test::RunOptions;
-using standin::test::RunResult;
+using standin::RuntimeLayout;
+using zvt::test::RunOptions;
+using zvt::test::RunResult;
+
+RunResult run(const std::wstring& program, const std::vector<std::wstring>& args,
+              const RunOptions& options = RunOptions()) {
+  return zvt::test::runProcess(zvt::test::commandLine(program, args), options);
+}
 
 std::wstring selfPath() {
   wchar_t buffer[MAX_PATH * 4];
@@ -49,7 +54,7 @@ class Standin : public ::testing::Test {
   }
   void TearDown() override { zvt::test::removeTree(dir_); }
 
-  void layOut(const RuntimeSpec& layout) {
+  void layOut(const RuntimeLayout& layout) {
     layout_ = layout;
     std::wstring error;
     ASSERT_TRUE(standin::layOutRuntime(home_, layout, &error)) << standin::utf8(error);
@@ -60,12 +65,12 @@ class Standin : public ::testing::Test {
   }
 
   RunResult child(const std::string& scenario, std::vector<std::string> options,
-                  const std::vector<std::string>& params = {}, const RunOptions& run = RunOptions()) {
+                  const std::vector<std::string>& params = {}, const RunOptions& runOptions = RunOptions()) {
     std::vector<std::wstring> args = {L"--child", standin::widen(scenario), jvmDll()};
     for (const std::string& o : options) args.push_back(standin::widen(o));
     args.push_back(L"--");
     for (const std::string& p : params) args.push_back(standin::widen(p));
-    RunResult r = standin::test::run(selfPath(), args, run);
+    RunResult r = run(selfPath(), args, runOptions);
     EXPECT_FALSE(r.timedOut) << r.out << r.err;
     return r;
   }
@@ -73,7 +78,7 @@ class Standin : public ::testing::Test {
   std::vector<std::string> trace() const { return standin::traceLines(home_); }
 
   std::wstring dir_, home_;
-  RuntimeSpec layout_;
+  RuntimeLayout layout_;
 };
 
 const std::vector<std::string> kParams = {"false", "app.Main", "C:\\logs\\err.log", "", "true", "MySvc", "a b", "c"};
@@ -81,29 +86,29 @@ const std::vector<std::string> kParams = {"false", "app.Main", "C:\\logs\\err.lo
 // --- java.exe, javaw.exe ---------------------------------------------------
 
 TEST_F(Standin, JavaExePrintsTheScriptedVersionExitCodeAndCountsProbes) {
-  RuntimeSpec layout;
+  RuntimeLayout layout;
   layout.versionText = "java version \"1.8.0_201\"\nJava(TM) SE Runtime Environment\n";
   layout.exitCode = 3;
   layOut(layout);
   std::wstring bin = standin::runtimeBinDir(home_, layout);
-  RunResult r = standin::test::run(bin + L"\\java.exe", {L"-version"});
+  RunResult r = run(bin + L"\\java.exe", {L"-version"});
   EXPECT_EQ(r.exitCode, 3u);
   EXPECT_EQ(r.err, "java version \"1.8.0_201\"\nJava(TM) SE Runtime Environment\n");
   EXPECT_EQ(r.out, "");
-  r = standin::test::run(bin + L"\\javaw.exe", {L"-version"});
+  r = run(bin + L"\\javaw.exe", {L"-version"});
   EXPECT_EQ(r.exitCode, 3u);
   EXPECT_TRUE(contains(r.err, "1.8.0_201"));
-  r = standin::test::run(bin + L"\\java.exe", {L"-jar", L"x.jar"});
+  r = run(bin + L"\\java.exe", {L"-jar", L"x.jar"});
   EXPECT_EQ(r.exitCode, 2u);
   EXPECT_EQ(standin::probeCount(home_), 3);
 }
 
 TEST_F(Standin, JavaExeWaitsTheScriptedDelay) {
-  RuntimeSpec layout;
+  RuntimeLayout layout;
   layout.delayMs = 1500;
   layOut(layout);
   DWORD start = GetTickCount();
-  RunResult r = standin::test::run(standin::runtimeBinDir(home_, layout) + L"\\java.exe", {L"-version"});
+  RunResult r = run(standin::runtimeBinDir(home_, layout) + L"\\java.exe", {L"-version"});
   EXPECT_GE(GetTickCount() - start, 1400u);
   EXPECT_EQ(r.exitCode, 0u);
 }
@@ -111,7 +116,7 @@ TEST_F(Standin, JavaExeWaitsTheScriptedDelay) {
 // --- layouts ---------------------------------------------------------------
 
 TEST_F(Standin, LayoutsHaveTheShapeOfRealRuntimes) {
-  RuntimeSpec layout;
+  RuntimeLayout layout;
   layout.jdk = true;
   layout.vmTypes = {L"server", L"j9vm"};
   layout.javaw = false;
@@ -132,13 +137,13 @@ TEST_F(Standin, LayoutsHaveTheShapeOfRealRuntimes) {
   EXPECT_TRUE(fileExists(home_ + L"\\jre\\lib\\rt.jar.pack"));
   EXPECT_FALSE(fileExists(home_ + L"\\jre\\lib\\rt.jar"));
   // The private runtime's java.exe reports into the JDK's one script.
-  RunResult r = standin::test::run(home_ + L"\\jre\\bin\\java.exe", {L"-version"});
+  RunResult r = run(home_ + L"\\jre\\bin\\java.exe", {L"-version"});
   EXPECT_TRUE(contains(r.err, "11.0.2"));
   EXPECT_EQ(standin::probeCount(home_), 1);
 }
 
 TEST_F(Standin, JvmDllHasTheRequestedWidth) {
-  RuntimeSpec layout;
+  RuntimeLayout layout;
   layout.wrongWidth = true;
   layOut(layout);
   // A 64-bit DLL does not load into this 32-bit process.
@@ -150,23 +155,23 @@ TEST_F(Standin, JvmDllHasTheRequestedWidth) {
 // --- unpack200.exe, jli.dll, ucrtbase.dll ------------------------------------
 
 TEST_F(Standin, Unpack200WritesTheJarOrFailsOnCorruptInput) {
-  RuntimeSpec layout;
+  RuntimeLayout layout;
   layout.packedJars = {L"lib\\rt.jar", L"lib\\ext\\foo.jar"};
   layOut(layout);
   std::wstring unpack = standin::runtimeBinDir(home_, layout) + L"\\unpack200.exe";
-  RunResult r = standin::test::run(unpack, {L"-r", home_ + L"\\lib\\rt.jar.pack", home_ + L"\\lib\\rt.jar"});
+  RunResult r = run(unpack, {L"-r", home_ + L"\\lib\\rt.jar.pack", home_ + L"\\lib\\rt.jar"});
   EXPECT_EQ(r.exitCode, 0u);
   EXPECT_EQ(standin::readFileBytes(home_ + L"\\lib\\rt.jar"), "PK stand-in lib\\rt.jar");
   EXPECT_FALSE(standin::fileExists(home_ + L"\\lib\\rt.jar.pack"));
   // Without -r the packed file stays.
-  r = standin::test::run(unpack, {home_ + L"\\lib\\ext\\foo.jar.pack", home_ + L"\\lib\\ext\\foo.jar"});
+  r = run(unpack, {home_ + L"\\lib\\ext\\foo.jar.pack", home_ + L"\\lib\\ext\\foo.jar"});
   EXPECT_TRUE(standin::fileExists(home_ + L"\\lib\\ext\\foo.jar.pack"));
   EXPECT_TRUE(standin::fileExists(home_ + L"\\lib\\ext\\foo.jar"));
 
   layout.corruptPacks = true;
   layout.packedJars = {L"lib\\bad.jar"};
   layOut(layout);
-  r = standin::test::run(unpack, {L"-r", home_ + L"\\lib\\bad.jar.pack", home_ + L"\\lib\\bad.jar"});
+  r = run(unpack, {L"-r", home_ + L"\\lib\\bad.jar.pack", home_ + L"\\lib\\bad.jar"});
   EXPECT_EQ(r.exitCode, 1u);
   EXPECT_FALSE(standin::fileExists(home_ + L"\\lib\\bad.jar"));
   std::string log = standin::readFileBytes(home_ + L"\\standin\\unpack.log");
@@ -180,11 +185,12 @@ struct JliList {
 };
 
 TEST_F(Standin, JliExpandsArgumentFilesOneArgumentPerLine) {
-  layOut(RuntimeSpec());
+  layOut(RuntimeLayout());
   std::wstring argFile = dir_ + L"\\args.txt";
   ASSERT_TRUE(standin::appendToFile(argFile, "-Xmx64m\r\n\r\n-Da=b c\n--add-opens=x\n"));
-  HMODULE jli = LoadLibraryW((standin::runtimeBinDir(home_, layout_) + L"\\jli.dll").c_str());
-  ASSERT_NE(jli, nullptr);
+  zvt::UniqueModule jliModule(LoadLibraryW((standin::runtimeBinDir(home_, layout_) + L"\\jli.dll").c_str()));
+  ASSERT_TRUE(jliModule);
+  HMODULE jli = jliModule.get();
   using Init = void(WINAPI*)(unsigned char, unsigned char);
   using Preprocess = JliList*(WINAPI*)(const char*, unsigned char);
   using Free = void(WINAPI*)(void*);
@@ -207,11 +213,10 @@ TEST_F(Standin, JliExpandsArgumentFilesOneArgumentPerLine) {
   ASSERT_NE(escaped, nullptr);
   EXPECT_STREQ(escaped->elements[0], "@literal");
   EXPECT_EQ(countOf(trace(), "\"ev\":\"jliExpand\""), 1);
-  FreeLibrary(jli);
 }
 
 TEST_F(Standin, UcrtbaseRecordsItsLoad) {
-  RuntimeSpec layout;
+  RuntimeLayout layout;
   layout.ucrtbase = true;
   layOut(layout);
   std::wstring bin = standin::runtimeBinDir(home_, layout);
@@ -219,18 +224,17 @@ TEST_F(Standin, UcrtbaseRecordsItsLoad) {
   // so the stand-in's behaviour is checked under another name; on Windows
   // the launcher's preload reaches it under its own.
   ASSERT_TRUE(CopyFileW((bin + L"\\ucrtbase.dll").c_str(), (bin + L"\\ucrtprobe.dll").c_str(), FALSE));
-  HMODULE module = LoadLibraryW((bin + L"\\ucrtprobe.dll").c_str());
-  ASSERT_NE(module, nullptr);
+  zvt::UniqueModule module(LoadLibraryW((bin + L"\\ucrtprobe.dll").c_str()));
+  ASSERT_TRUE(module);
   std::vector<std::string> t = trace();
   EXPECT_EQ(countOf(t, "\"ev\":\"ucrtbase\""), 1);
   EXPECT_EQ(countOf(t, "ucrtprobe.dll\""), 1);
-  FreeLibrary(module);
 }
 
 // --- jvm.dll: the launcher's conversation -----------------------------------
 
 TEST_F(Standin, TheWholeContractSequenceIsTraced) {
-  layOut(RuntimeSpec());
+  layOut(RuntimeLayout());
   RunResult r = child("contract", {"-Xss2m", "-Dstandin.sample=1", "-Djava.class.path=C:\\app\\zvtruntime.jar",
                                    "-XXnonsense", "--whatever"},
                       kParams);
@@ -259,7 +263,7 @@ TEST_F(Standin, TheWholeContractSequenceIsTraced) {
 }
 
 TEST_F(Standin, BothLauncherClassesAndTheJdkLayoutWork) {
-  RuntimeSpec layout;
+  RuntimeLayout layout;
   layout.jdk = true;
   layOut(layout);
   SetEnvironmentVariableW(L"STANDIN_LAUNCHER", L"com.zentrovia.runtime.launcher.WinLauncher");
@@ -271,13 +275,13 @@ TEST_F(Standin, BothLauncherClassesAndTheJdkLayoutWork) {
 }
 
 TEST_F(Standin, FailedCreationAndHiddenClassesAndMethods) {
-  layOut(RuntimeSpec());
+  layOut(RuntimeLayout());
   RunResult r = child("contract", {"-Dstandin.failCreate=-4"});
   EXPECT_EQ(r.exitCode, 2u);
   EXPECT_TRUE(contains(r.out, "create -4"));
   EXPECT_EQ(countOf(trace(), "\"ev\":\"createFailed\",\"code\":-4"), 1);
 
-  layOut(RuntimeSpec());
+  layOut(RuntimeLayout());
   DeleteFileW((home_ + L"\\standin\\trace.jsonl").c_str());
   r = child("contract", {"-Dstandin.hideMethod=initAwtSplashConfig,java/lang/System.setProperty",
                          "-Dstandin.hideClass=com/zentrovia/runtime/installer/platform/win32/Common,com/quarn/runtime/WinLauncher"},
@@ -298,7 +302,7 @@ TEST_F(Standin, FailedCreationAndHiddenClassesAndMethods) {
 }
 
 TEST_F(Standin, ApplicationBehaviours) {
-  layOut(RuntimeSpec());
+  layOut(RuntimeLayout());
   RunResult r = child("contract", {"-Dstandin.app=throw", "-Dstandin.throwMessage=disk full"}, kParams);
   EXPECT_EQ(r.exitCode, 0u);
   EXPECT_TRUE(contains(r.out, "ERR: an exception occurred\nERR: java.lang.RuntimeException: disk full\nmain exception"))
@@ -331,7 +335,7 @@ TEST_F(Standin, ApplicationBehaviours) {
 }
 
 TEST_F(Standin, WaitStdinEndsOnTheLineZeroOrTheEndOfInput) {
-  layOut(RuntimeSpec());
+  layOut(RuntimeLayout());
   RunOptions lineZero;
   lineZero.input = "hello\r\n0\n";
   lineZero.closeInput = false;
@@ -348,12 +352,12 @@ TEST_F(Standin, WaitStdinEndsOnTheLineZeroOrTheEndOfInput) {
   RunOptions otherLine = lineZero;
   otherLine.input = "1\n";
   otherLine.timeoutMs = 3000;
-  r = standin::test::run(selfPath(), {L"--child", L"contract", jvmDll(), L"-Dstandin.app=waitStdin"}, otherLine);
+  r = run(selfPath(), {L"--child", L"contract", jvmDll(), L"-Dstandin.app=waitStdin"}, otherLine);
   EXPECT_TRUE(r.timedOut);
 }
 
 TEST_F(Standin, JniSemantics) {
-  layOut(RuntimeSpec());
+  layOut(RuntimeLayout());
   RunResult r = child("semantics", {"-Dstandin.sample=forty two"});
   ASSERT_EQ(r.exitCode, 0u) << r.out << r.err;
   const char* expected[] = {
@@ -382,7 +386,7 @@ TEST_F(Standin, JniSemantics) {
 }
 
 TEST_F(Standin, MisuseStopsTheProcessNamingTheFault) {
-  layOut(RuntimeSpec());
+  layOut(RuntimeLayout());
   const std::pair<const char*, const char*> cases[] = {
       {"unimplemented", "unimplemented JNI function GetFieldID called"},
       {"pendingCall", "FindClass called with a pending java/lang/NoClassDefFoundError"},
@@ -400,7 +404,7 @@ TEST_F(Standin, MisuseStopsTheProcessNamingTheFault) {
 }
 
 TEST_F(Standin, BorderExportsOfTheHostExecutableAreDriven) {
-  layOut(RuntimeSpec());
+  layOut(RuntimeLayout());
   RunResult r = child("contract", {"-Dstandin.callBorderExports=true", "-Dstandin.ncHitTest=13",
                                    "-Dstandin.fullscreen=true", "-Dstandin.borderRegKey=Software\\Zvt",
                                    "-Dstandin.borderRegValue=Dark"},
