@@ -53,8 +53,8 @@ TEST(FixedRegistry, ServicePriorityClassIsAFourByteValueNamedLikeTheService) {
   EXPECT_EQ(static_cast<DWORD>(NORMAL_PRIORITY_CLASS), readPriorityClass());
 
   // Other creation flags in the value (a suspended start) are not taken.
-  ASSERT_EQ(ERROR_SUCCESS, registry::setDword(key.get(), L"ZvtPriorityService",
-                                              BELOW_NORMAL_PRIORITY_CLASS | CREATE_SUSPENDED));
+  ASSERT_EQ(ERROR_SUCCESS,
+            registry::setDword(key.get(), L"ZvtPriorityService", BELOW_NORMAL_PRIORITY_CLASS | CREATE_SUSPENDED));
   EXPECT_EQ(static_cast<DWORD>(NORMAL_PRIORITY_CLASS), readPriorityClass());
 }
 
