@@ -192,7 +192,7 @@ int measure(const std::wstring& templatePath, int cycles) {
   const std::wstring jre = box.file(L"jre");
   std::wstring layoutError;
   if (!test::writeFileBytes(exe, std::string(packed.begin(), packed.end())) ||
-      !standin::layOutRuntime(jre, standin::RuntimeSpec(), &layoutError)) {
+      !standin::layOutRuntime(jre, standin::RuntimeLayout(), &layoutError)) {
     fprintf(stderr, "sandbox: %ls\n", layoutError.c_str());
     return 1;
   }
