@@ -2,12 +2,15 @@
 // scripted text of <home>\standin\version.txt to standard error (the launcher
 // reads the first line of it), waits the scripted delay and exits with the
 // scripted code. Every run appends one line to probes.log so that tests can
-// count how often the launcher probed this runtime.
+// count how often the launcher probed this runtime, and a "probe" trace
+// record with what the runtime was given: the Java options variables it
+// would honour and which standard handles it received.
 #include <cstdio>
 #include <string>
 
 #include "json_line.h"
 #include "standin_home.h"
+#include "trace.h"
 
 using namespace standin;
 
@@ -26,6 +29,30 @@ void writeStderr(const std::string& bytes) {
   WriteFile(err, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
+// A standard handle the launcher passed on (not null, not invalid).
+bool hasHandle(DWORD which) {
+  HANDLE h = GetStdHandle(which);
+  return h != nullptr && h != INVALID_HANDLE_VALUE;
+}
+
+void traceProbe() {
+  JsonLine line("probe");
+  line.number("pid", static_cast<int64_t>(GetCurrentProcessId()));
+  line.text("cmd", utf8(commandTail()));
+  for (const wchar_t* name : {L"_JAVA_OPTIONS", L"JAVA_TOOL_OPTIONS", L"JDK_JAVA_OPTIONS"}) {
+    wchar_t value[4096];
+    SetLastError(ERROR_SUCCESS);
+    DWORD n = GetEnvironmentVariableW(name, value, 4096);
+    bool defined = n > 0 || GetLastError() != ERROR_ENVVAR_NOT_FOUND;
+    // Absent variables are recorded as null, so "absent" and "empty" differ.
+    line.raw(utf8(name).c_str(), defined && n < 4096 ? jsonString(utf8(value)) : "null");
+  }
+  line.flag("stdin", hasHandle(STD_INPUT_HANDLE));
+  line.flag("stdout", hasHandle(STD_OUTPUT_HANDLE));
+  line.flag("stderr", hasHandle(STD_ERROR_HANDLE));
+  trace(line);
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -34,6 +61,8 @@ int wmain(int argc, wchar_t** argv) {
   std::wstring dir = standinDir(home);
   CreateDirectoryW(dir.c_str(), nullptr);
   appendToFile(dir + L"\\probes.log", utf8(commandTail()) + "\n");
+  setTraceHome(home);
+  traceProbe();
 
   bool version = argc == 2 && std::wstring(argv[1]) == L"-version";
   if (!version) {

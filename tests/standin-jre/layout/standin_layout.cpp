@@ -83,7 +83,9 @@ bool layOutRuntime(const std::wstring& home, const RuntimeLayout& layout, std::w
             writeFile(script + L"\\delayms.txt", std::to_string(layout.delayMs));
   if (!ok) return c.fail(L"cannot write the script files in " + script);
   for (const std::wstring& jar : layout.packedJars) {
-    std::string content = layout.corruptPacks ? "CORRUPT" : "PK stand-in " + utf8(jar);
+    std::string content = "PK stand-in " + utf8(jar);
+    if (layout.corruptPacks) content = "CORRUPT";
+    if (layout.truncatedPacks) content = "TRUNCATED " + content;
     if (!writeFile(home + L"\\" + jar + L".pack", content)) return c.fail(L"cannot write " + jar);
   }
   return true;

@@ -27,7 +27,8 @@ struct RuntimeLayout {
   // Packed archives to create, relative to the home (e.g. L"lib\\rt.jar");
   // each becomes <name>.pack without the jar itself.
   std::vector<std::wstring> packedJars;
-  bool corruptPacks = false;  // unpack200 then fails on them
+  bool corruptPacks = false;    // unpack200 then fails on them, writing no jar
+  bool truncatedPacks = false;  // unpack200 then writes half a jar and fails
 };
 
 // Directory of the built stand-in binaries: %ZVT_STANDIN_DIR% when set (a

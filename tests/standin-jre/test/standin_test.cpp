@@ -103,6 +103,25 @@ TEST_F(Standin, JavaExePrintsTheScriptedVersionExitCodeAndCountsProbes) {
   EXPECT_EQ(standin::probeCount(home_), 3);
 }
 
+TEST_F(Standin, JavaExeRecordsTheOptionsVariablesAndHandlesItWasGiven) {
+  layOut(RuntimeLayout());
+  SetEnvironmentVariableW(L"_JAVA_OPTIONS", L"-Xmx1m \"quoted\"");
+  SetEnvironmentVariableW(L"JAVA_TOOL_OPTIONS", L"");
+  SetEnvironmentVariableW(L"JDK_JAVA_OPTIONS", nullptr);
+  RunResult r = run(standin::runtimeBinDir(home_, layout_) + L"\\java.exe", {L"-version"});
+  SetEnvironmentVariableW(L"_JAVA_OPTIONS", nullptr);
+  SetEnvironmentVariableW(L"JAVA_TOOL_OPTIONS", nullptr);
+  EXPECT_EQ(r.exitCode, 0u);
+  std::vector<std::string> t = trace();
+  ASSERT_EQ(countOf(t, "{\"ev\":\"probe\""), 1) << (t.empty() ? "" : t[0]);
+  EXPECT_TRUE(contains(t[0], "\"_JAVA_OPTIONS\":\"-Xmx1m \\\"quoted\\\"\"")) << t[0];
+  EXPECT_TRUE(contains(t[0], "\"JAVA_TOOL_OPTIONS\":\"\"")) << t[0];
+  EXPECT_TRUE(contains(t[0], "\"JDK_JAVA_OPTIONS\":null")) << t[0];
+  EXPECT_TRUE(contains(t[0], " -version\"")) << t[0];
+  // The test runner gives it all three pipes.
+  EXPECT_TRUE(contains(t[0], "\"stdin\":true,\"stdout\":true,\"stderr\":true")) << t[0];
+}
+
 TEST_F(Standin, JavaExeWaitsTheScriptedDelay) {
   RuntimeLayout layout;
   layout.delayMs = 1500;
@@ -176,6 +195,19 @@ TEST_F(Standin, Unpack200WritesTheJarOrFailsOnCorruptInput) {
   EXPECT_FALSE(standin::fileExists(home_ + L"\\lib\\bad.jar"));
   std::string log = standin::readFileBytes(home_ + L"\\standin\\unpack.log");
   EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 3);
+}
+
+TEST_F(Standin, Unpack200LeavesHalfAJarOnTruncatedInput) {
+  RuntimeLayout layout;
+  layout.truncatedPacks = true;
+  layout.packedJars = {L"lib\\rt.jar"};
+  layOut(layout);
+  std::wstring unpack = standin::runtimeBinDir(home_, layout) + L"\\unpack200.exe";
+  RunResult r = run(unpack, {L"-r", home_ + L"\\lib\\rt.jar.pack", home_ + L"\\lib\\rt.jar"});
+  EXPECT_EQ(r.exitCode, 1u);
+  std::string pack = standin::readFileBytes(home_ + L"\\lib\\rt.jar.pack");
+  EXPECT_EQ(standin::readFileBytes(home_ + L"\\lib\\rt.jar"), pack.substr(0, pack.size() / 2));
+  EXPECT_FALSE(pack.empty());
 }
 
 struct JliList {

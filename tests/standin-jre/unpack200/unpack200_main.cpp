@@ -1,7 +1,9 @@
 // Stand-in unpack200.exe: "unpack200 [-r] <file.jar.pack> <file.jar>".
 // Its "packed" format is the jar itself, so unpacking is a copy; a packed file
 // whose content begins with "CORRUPT" makes it fail without writing a jar, as
-// a damaged archive would. -r removes the packed file after success, like the
+// a damaged archive would; one beginning with "TRUNCATED" makes it write the
+// first half of the jar and then fail, as an unpacker that dies midway
+// (disk full, killed) leaves a damaged jar behind. -r removes the packed file after success, like the
 // real tool's --remove-pack-file. Each run appends its command line to
 // <home>\standin\unpack.log.
 #include <string>
@@ -33,6 +35,11 @@ int wmain(int argc, wchar_t** argv) {
     return 1;
   }
   DeleteFileW(jar.c_str());
+  if (content.rfind("TRUNCATED", 0) == 0) {
+    appendToFile(jar, content.substr(0, content.size() / 2));
+    fwprintf(stderr, L"unpack200: write error on %ls\n", jar.c_str());
+    return 1;
+  }
   if (!appendToFile(jar, content)) return 1;
   if (removePack) DeleteFileW(pack.c_str());
   return 0;
