@@ -33,6 +33,12 @@ else()
   endfunction()
   # Windows headers: one target version for all Win32 code.
   add_compile_definitions(_WIN32_WINNT=0x0601 WINVER=0x0601 UNICODE _UNICODE)
+  # Optimise the Windows trees for size: the launcher spends its time in the
+  # JVM and in system calls, never in its own loops, and every byte of the
+  # template ships inside every packed application (-O3 made it a third
+  # larger, 654 KB against 488 KB for the i686 template).
+  set(CMAKE_CXX_FLAGS_RELEASE "-Os -DNDEBUG")
+  set(CMAKE_C_FLAGS_RELEASE "-Os -DNDEBUG")
 endif()
 
 # One JDK for every tree. All trees compile the JNI conversation against its

@@ -19,11 +19,8 @@ using AddDllDirectoryFn = void*(WINAPI*)(PCWSTR);
 using RemoveDllDirectoryFn = BOOL(WINAPI*)(void*);
 
 std::wstring currentPath() {
-  DWORD size = GetEnvironmentVariableW(L"PATH", nullptr, 0);
-  if (size == 0) return std::wstring();
-  std::vector<wchar_t> buf(size);
-  DWORD n = GetEnvironmentVariableW(L"PATH", buf.data(), size);
-  return n > 0 && n < size ? std::wstring(buf.data(), n) : std::wstring();
+  std::wstring path;
+  return readProcessPath(path) ? path : std::wstring();
 }
 
 std::wstring windowsDirectory() {
@@ -91,6 +88,31 @@ uintptr_t addDllDirectory(const std::string& path) {
   if (wide.empty() || wide.size() >= kBufferCapacity) return 0;
   logLine(L"Adding DLL directory %hs", path.c_str());
   return reinterpret_cast<uintptr_t>(add(wide.c_str()));
+}
+
+bool readProcessPath(std::wstring& value) {
+  value.clear();
+  // The variable may grow between the two calls; a second miss counts as
+  // unreadable.
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    DWORD size = GetEnvironmentVariableW(L"PATH", nullptr, 0);
+    if (size == 0) return false;
+    std::vector<wchar_t> buf(size);
+    DWORD n = GetEnvironmentVariableW(L"PATH", buf.data(), size);
+    if (n < size) {
+      if (n == 0 && GetLastError() == ERROR_ENVVAR_NOT_FOUND) return false;
+      value.assign(buf.data(), n);
+      return true;
+    }
+  }
+  return false;
+}
+
+bool writeProcessPath(const std::wstring* value, unsigned long* error) {
+  bool ok = SetEnvironmentVariableW(L"PATH", value ? value->c_str() : nullptr) != 0;
+  if (!ok && error) *error = GetLastError();
+  putRuntimeEnvironment(L"PATH=" + (value ? *value : std::wstring()));
+  return ok;
 }
 
 void removeDllDirectory(uintptr_t cookie) {

@@ -21,6 +21,15 @@ void setNativeLibraryPath(const std::string& directories, bool registerDllDirect
 // or 0 when nothing was registered (the system lacks AddDllDirectory, or the
 // call failed). Callers register only when key 154 asks for it.
 uintptr_t addDllDirectory(const std::string& path);
+
+// PATH as the process environment holds it; false when it is not set (or
+// could not be read, which the callers treat alike).
+bool readProcessPath(std::wstring& value);
+// Sets PATH (removes it for nullptr) in the process environment and in the
+// C runtime's own copy, so both agree. False with the system's error when
+// the process environment refused it; the C runtime's copy is written
+// either way.
+bool writeProcessPath(const std::wstring* value, unsigned long* error);
 void removeDllDirectory(uintptr_t cookie);
 
 }  // namespace zvt

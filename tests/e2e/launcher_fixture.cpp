@@ -10,6 +10,7 @@
 namespace zvt::e2e {
 
 std::wstring g_templatePath;
+std::wstring g_vmProbePath;
 
 std::string readTemplate() {
   std::string bytes;
@@ -17,9 +18,14 @@ std::string readTemplate() {
   return bytes;
 }
 
-std::wstring LauncherSandbox::pack(const block::Content& content, const std::wstring& name) {
-  std::string image = readTemplate();
-  std::vector<uint8_t> bytes(image.begin(), image.end()), packed;
+std::wstring LauncherSandbox::pack(const block::Content& content, const std::wstring& name, const std::wstring& image) {
+  std::string program;
+  if (image.empty()) {
+    program = readTemplate();
+  } else {
+    EXPECT_TRUE(test::readFileBytes(image, program)) << "cannot read " << utf16ToUtf8(image);
+  }
+  std::vector<uint8_t> bytes(program.begin(), program.end()), packed;
   std::string error;
   EXPECT_TRUE(pack::packImage(bytes, content, packed, error)) << error;
   std::wstring path = box_.file(name);

@@ -13,6 +13,8 @@ namespace zvt::e2e {
 
 // Set from --template= on the command line.
 extern std::wstring g_templatePath;
+// Set from --vmprobe= (the VM option probe, packed like the template).
+extern std::wstring g_vmProbePath;
 
 std::string readTemplate();
 
@@ -20,8 +22,10 @@ class LauncherSandbox {
  public:
   explicit LauncherSandbox(const std::wstring& tag) : box_(tag) {}
 
-  // Packs `content` into <sandbox>\<name> and returns the path.
-  std::wstring pack(const block::Content& content, const std::wstring& name = L"myservice.exe");
+  // Packs `content` into <sandbox>\<name> and returns the path. `image` is
+  // the program to pack, the launcher template when empty.
+  std::wstring pack(const block::Content& content, const std::wstring& name = L"myservice.exe",
+                    const std::wstring& image = L"");
   // Runs the packed launcher with `arguments`, its temporary directory (and
   // so its log) inside the sandbox.
   test::RunResult run(const std::wstring& exe, const std::wstring& arguments, test::RunOptions options = {});

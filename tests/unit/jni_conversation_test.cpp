@@ -74,6 +74,16 @@ TEST_F(JniConversation, CreationHandsOverOptionsInOrderAsJni12IgnoringUnknownOne
   EXPECT_TRUE(jni.creates()[1].options.empty());
 }
 
+TEST_F(JniConversation, CreationWithTheLaunchersRecordHandsOverThatRecord) {
+  // The launcher's record outlives the JVM; the JVM must get that very
+  // record, not a copy made for the call.
+  VmInitRecord record(std::vector<std::string>{"-Xrs", "-Djava.class.path=C:\\a.jar"});
+  EXPECT_EQ(JNI_OK, createJavaVm(&ScriptedJni::createJavaVm, record).result);
+  ASSERT_EQ(1u, jni.creates().size());
+  EXPECT_EQ(record.args(), jni.creates()[0].args);
+  EXPECT_EQ(record.options(), jni.creates()[0].options);
+}
+
 TEST_F(JniConversation, CreationFailuresReachTheCaller) {
   jni.createResult(JNI_ENOMEM);
   EXPECT_EQ(JNI_ENOMEM, createJavaVm(&ScriptedJni::createJavaVm, {"-Xmx1g"}).result);

@@ -502,6 +502,7 @@ jint JNICALL ScriptedJni::createJavaVm(JavaVM** vm, void** env, void* args) {
   CreateRecord record;
   record.version = init->version;
   record.ignoreUnrecognized = init->ignoreUnrecognized == JNI_TRUE;
+  record.args = args;
   for (jint i = 0; i < init->nOptions; ++i) record.options.push_back(init->options[i].optionString);
   jni.creates_.push_back(record);
   if (jni.createResult_ == JNI_OK) {

@@ -82,6 +82,7 @@ class ScriptedJni {
     jint version = 0;
     bool ignoreUnrecognized = false;
     std::vector<std::string> options;
+    const void* args = nullptr;  // the record as handed over
   };
   const std::vector<CreateRecord>& creates() const { return creates_; }
 

@@ -41,28 +41,20 @@ void deleteLocal(JNIEnv* env, jobject ref) {
 
 }  // namespace
 
-CreatedVm createJavaVm(CreateJavaVmFn create, const std::vector<std::string>& options) {
-  // JNI takes non-const option strings; they must outlive the JVM's reading
-  // of them, which ends when JNI_CreateJavaVM returns.
-  std::vector<std::string> storage(options);
-  std::vector<JavaVMOption> records(storage.size());
-  for (size_t i = 0; i < storage.size(); ++i) {
-    records[i].optionString = &storage[i][0];
-    records[i].extraInfo = nullptr;
-  }
-  JavaVMInitArgs args{};
-  args.version = JNI_VERSION_1_2;
-  args.nOptions = static_cast<jint>(records.size());
-  args.options = records.empty() ? nullptr : records.data();
-  args.ignoreUnrecognized = JNI_TRUE;
+CreatedVm createJavaVm(CreateJavaVmFn create, VmInitRecord& record) {
   CreatedVm created;
   void* env = nullptr;
-  created.result = create(&created.vm, &env, &args);
+  created.result = create(&created.vm, &env, record.args());
   created.env = static_cast<JNIEnv*>(env);
   // A broken runtime library could report success without handing out the
   // JVM or its environment; going on would call through a null pointer.
   if (created.result == JNI_OK && (created.vm == nullptr || created.env == nullptr)) created.result = JNI_ERR;
   return created;
+}
+
+CreatedVm createJavaVm(CreateJavaVmFn create, const std::vector<std::string>& options) {
+  VmInitRecord record(options);
+  return createJavaVm(create, record);
 }
 
 bool configureSplash(JNIEnv* env, const SplashConfig& config, ConversationLog& log) {

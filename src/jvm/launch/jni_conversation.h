@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "jvm/launch/vm_init_record.h"
+
 namespace zvt::jni {
 
 // Where the conversation reports: `line` for the diagnostic log, `error`
@@ -30,8 +32,13 @@ struct CreatedVm {
   JNIEnv* env = nullptr;
 };
 
-// JNI 1.2 record, options in the given order, unrecognised options ignored.
-// A zero result that hands out no JVM or no environment counts as JNI_ERR.
+// Creates the JVM with `record` (JNI 1.2, options in list order,
+// unrecognised options ignored), which the launcher keeps for the JVM's
+// life: a JVM may hold on to its option strings. A zero result that hands
+// out no JVM or no environment counts as JNI_ERR.
+CreatedVm createJavaVm(CreateJavaVmFn create, VmInitRecord& record);
+// The same with a record that lives for the call only, for JVMs that are
+// done with their options once created.
 CreatedVm createJavaVm(CreateJavaVmFn create, const std::vector<std::string>& options);
 
 // One text and two numbers; the splash call takes four such groups.
