@@ -143,7 +143,8 @@ bool ChildProcess::start(const ChildOptions& options) {
   const bool useStdHandles = options.input.mode != StreamMode::Inherit || options.output.mode != StreamMode::Inherit ||
                              options.error.mode != StreamMode::Inherit;
   if ((useStdHandles && !options.inheritHandles) || options.input.mode == StreamMode::ToOutput ||
-      options.output.mode == StreamMode::ToOutput) {
+      options.output.mode == StreamMode::ToOutput ||
+      (!options.drainOutputs && options.error.mode == StreamMode::Pipe)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return fail();
   }
@@ -230,7 +231,11 @@ bool ChildProcess::start(const ChildOptions& options) {
     }
     return drain;
   };
-  outputDrain_ = startDrain(outputRead);
+  if (options.drainOutputs) {
+    outputDrain_ = startDrain(outputRead);
+  } else {
+    outputRead_ = std::move(outputRead);
+  }
   errorDrain_ = startDrain(errorRead);
   return true;
 }
@@ -261,7 +266,10 @@ void ChildProcess::stopDrain(Drain*& drain) {
 }
 
 bool ChildProcess::writeInput(const std::string& bytes) {
-  if (!input_) return false;
+  if (!input_) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return false;
+  }
   size_t done = 0;
   while (done < bytes.size()) {
     DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));

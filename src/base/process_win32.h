@@ -88,6 +88,10 @@ struct ChildOptions {
   StreamSetup input, output, error;
   // Bytes each output drain keeps; the rest is read and thrown away.
   size_t outputLimit = SIZE_MAX;
+  // False: no drain thread for the output pipe; the caller takes its read
+  // end with takeOutput() and must keep reading it, or the child blocks
+  // once the pipe is full. (The error stream then goes to the output.)
+  bool drainOutputs = true;
   bool terminateOnDestroy = false;
 };
 
@@ -110,8 +114,9 @@ class ChildProcess {
   DWORD id() const { return id_; }
 
   // Standard input as a pipe: writes all bytes (false when the pipe is
-  // closed, the child ended reading, or input is no pipe); closeInput()
-  // lets the child see the end of its input.
+  // closed, the child ended reading, or input is no pipe, the last error
+  // then ERROR_INVALID_HANDLE); closeInput() lets the child see the end of
+  // its input.
   bool writeInput(const std::string& bytes);
   void closeInput();
 
@@ -125,6 +130,9 @@ class ChildProcess {
   // True when it has ended, also when it had ended before.
   bool terminate(DWORD code);
 
+  // The read end of the output pipe, once, when drainOutputs was false.
+  UniqueHandle takeOutput() { return std::move(outputRead_); }
+
   // True once every output drain has seen its pipe end; false on time-out.
   bool waitForOutput(DWORD timeoutMs);
   // What the drains have read so far (everything once waitForOutput() gave
@@ -136,7 +144,7 @@ class ChildProcess {
   struct Drain;
   void stopDrain(Drain*& drain);
 
-  UniqueHandle process_, thread_, input_;
+  UniqueHandle process_, thread_, input_, outputRead_;
   DWORD id_ = 0;
   DWORD startError_ = 0;
   StartStep failedStep_ = StartStep::None;

@@ -15,8 +15,8 @@
 namespace zvt {
 namespace {
 
-void printUsage() {
-  writeConsoleText(stdout, L"Usage: " + moduleBaseName() +
+void printUsage(FILE* stream) {
+  writeConsoleText(stream, L"Usage: " + moduleBaseName() +
                                L".exe /install | /uninstall | /stop | /start | /status | /run | /run-redirect\n");
 }
 
@@ -37,7 +37,7 @@ int runInForeground(const std::wstring& programPath, ArgumentList list) {
 int dispatch(Command command, const std::wstring& programPath, ArgumentList& list) {
   switch (command) {
     case Command::Help:
-      printUsage();
+      printUsage(stdout);
       return 0;
     case Command::Install:
       return installService(configuredStartType());
@@ -69,7 +69,11 @@ int dispatch(Command command, const std::wstring& programPath, ArgumentList& lis
     case Command::None:
       break;
   }
-  runServiceDispatcher();
+  // A mistyped switch typed at a console also lands here; the manager's
+  // refusal is the one sign that nobody started the process as a service,
+  // so the user learns that the switch was not understood. The exit code
+  // stays 0, as for every run of the dispatcher.
+  if (runServiceDispatcher() == ERROR_FAILED_SERVICE_CONTROLLER_CONNECT) printUsage(stderr);
   return 0;
 }
 

@@ -9,24 +9,9 @@
 #include "runtime/environment_win32.h"
 #include "runtime/errors.h"
 #include "runtime/log.h"
+#include "service/console_handler_win32.h"
 
 namespace zvt {
-namespace {
-
-// Every console event (the host's console closing, a logoff, Ctrl+C) is
-// reported handled: the service child is stopped through the shutdown line
-// on its standard input, never by a console event.
-BOOL WINAPI serviceChildConsoleHandler(DWORD) {
-  logLine(L"ConsoleCtrlHandler event");
-  return TRUE;
-}
-
-void registerConsoleHandlerOfTheServiceChild() {
-  logLine(L"registering ConsoleCtrlHandler");
-  SetConsoleCtrlHandler(&serviceChildConsoleHandler, TRUE);
-}
-
-}  // namespace
 
 bool runApplication(const ArgumentList& arguments, bool registerConsoleHandler) {
   if (extractPayload(true) != 0) fatalMessage(msg::kInternalError, "16");
@@ -34,7 +19,7 @@ bool runApplication(const ArgumentList& arguments, bool registerConsoleHandler) 
                        config::getConfigFlag(key::kRegisterDllDirectories));
   // Only the service child: a foreground run keeps the default handling, so
   // Ctrl+C still reaches the JVM.
-  if (registerConsoleHandler) registerConsoleHandlerOfTheServiceChild();
+  if (registerConsoleHandler) installConsoleHandler();
   // A second start in single-instance mode ends here with exit code 0.
   checkSingleInstance();
   // What went wrong was shown by the JVM search or the JVM launch.

@@ -33,6 +33,20 @@ std::wstring longForm(const std::wstring& path) {
 // runtime's default-locale narrowing would.
 void writeStandardError(const std::wstring& text) { writeConsoleText(stderr, text + L"\n"); }
 
+// Whether this process's window station is the one a user sees. A service
+// runs in a station of its own that nobody sees: a modal dialog there waits
+// for a button nobody can press, and the process hangs instead of ending.
+// When the station cannot be asked, dialogs stay as they were.
+bool windowStationVisible() {
+  HWINSTA station = GetProcessWindowStation();
+  USEROBJECTFLAGS flags{};
+  DWORD needed = 0;
+  if (station == nullptr || !GetUserObjectInformationW(station, UOI_FLAGS, &flags, sizeof(flags), &needed)) {
+    return true;
+  }
+  return (flags.dwFlags & WSF_VISIBLE) != 0;
+}
+
 }  // namespace
 
 void setErrorDisplay(ErrorDisplay mode) { g_display = mode; }
@@ -45,6 +59,11 @@ void setMessageSource(MessageSource source) {
 void showError(const std::wstring& text) {
   std::wstring log = logPath();
   std::wstring shown = withLogPath(text, log.empty() ? log : longForm(log));
+  if (g_display == ErrorDisplay::Dialog && !windowStationVisible()) {
+    logError(L"%ls", text.c_str());
+    writeStandardError(shown);
+    return;
+  }
   if (g_display == ErrorDisplay::Dialog) {
     std::wstring caption = messageText(msg::kErrorCaption);
     MessageBoxW(nullptr, shown.c_str(), caption.c_str(), MB_ICONERROR | MB_OK);

@@ -34,7 +34,8 @@ TEST(Entry, UsageNamesTheExecutable) {
   EXPECT_EQ(0u, r.out.find("Usage: Other App.exe /install")) << r.out;
 }
 
-// Outside the Service Control Manager the dispatcher call fails with 1063;
+// Outside the Service Control Manager the dispatcher call fails with 1063
+// and the exit code stays 0;
 // under Wine it takes seconds to give up, so the cases run side by side.
 TEST(Entry, UnrecognisedCommandLinesReachTheDispatcher) {
   // An unknown switch with a name too long for the name buffer is no
@@ -60,6 +61,11 @@ TEST(Entry, UnrecognisedCommandLinesReachTheDispatcher) {
     EXPECT_FALSE(r.timedOut) << label;
     EXPECT_EQ(0u, r.exitCode) << label;
     EXPECT_TRUE(r.out.empty()) << label << ": " << r.out;
+    // Nobody started it as a service: the usage line on standard error tells
+    // the user the command line was not understood.
+    EXPECT_EQ(0u, r.err.find("Usage: myservice.exe /install | /uninstall | /stop | /start | /status | /run | "
+                             "/run-redirect"))
+        << label << ": " << r.err;
     std::string log = runs[i].box->log();
     EXPECT_TRUE(contains(log, "] calling StartServiceCtrlDispatcher\r\n")) << label << log;
     EXPECT_TRUE(contains(log, "] StartServiceCtrlDispatcher failed with error 1063\r\n")) << label << log;

@@ -37,6 +37,20 @@ TEST(Child_Errors, DialogCaptionComesFromMessage1000) {
   fatalText(L"Internal Error: magic");
 }
 
+// A service runs in a window station nobody sees; this child moves into one
+// of its own before the fatal message.
+TEST(Child_Errors, FatalDialogWhereNobodySeesIt) {
+  REQUIRE_CHILD();
+  installLogWriter();
+  std::wstring name = L"ZvtHidden" + std::to_wstring(GetCurrentProcessId());
+  HWINSTA station = CreateWindowStationW(name.c_str(), 0, WINSTA_ALL_ACCESS, nullptr);
+  ASSERT_NE(nullptr, station);
+  ASSERT_TRUE(SetProcessWindowStation(station));
+  setMessageSource(&config::getMessageText);
+  config::current().messages[1000] = L"Fehler";
+  fatalText(L"Internal Error: magic");
+}
+
 class Errors : public ::testing::Test {
  protected:
   test::Sandbox box{L"errors"};
@@ -107,6 +121,26 @@ TEST_F(Errors, DialogShowsTheTextUnderTheConfiguredCaption) {
   ASSERT_EQ(1u, r.dialogs.size());
   EXPECT_EQ(L"Fehler", r.dialogs[0].caption);
   EXPECT_EQ(L"Internal Error: magic", r.dialogs[0].text);
+}
+
+// A dialog there would wait forever for a button nobody can press: the text
+// goes to standard error and the log, and the process ends with its code.
+TEST_F(Errors, NoDialogInAWindowStationNobodySees) {
+  std::wstring tmp = box.file(L"tmp");
+  CreateDirectoryW(tmp.c_str(), nullptr);
+  test::RunOptions o;
+  o.setEnv[L"QUARN_LOG"] = L"yes";
+  o.setEnv[L"TMP"] = tmp;
+  o.setEnv[L"TEMP"] = tmp;
+  o.timeoutMs = 30000;  // a hang fails here instead of blocking the suite
+  test::RunResult r = test::runChild("Child_Errors.FatalDialogWhereNobodySeesIt", o);
+  EXPECT_FALSE(r.timedOut);
+  EXPECT_EQ(1u, r.exitCode);
+  EXPECT_TRUE(r.dialogs.empty());
+  EXPECT_NE(std::string::npos, r.err.find("Internal Error: magic\r\n")) << r.err;
+  std::string log;
+  ASSERT_TRUE(test::readFileBytes(tmp + L"\\zvt_nlog_1.log", log));
+  EXPECT_NE(std::string::npos, log.find("ERROR: Internal Error: magic")) << log;
 }
 
 }  // namespace

@@ -91,6 +91,38 @@ TEST(ProcessRunner, LargeOutputIsDrainedWhileTheChildRunsAndALimitDropsTheRest) 
   }
 }
 
+// The caller reads the output itself (the service host's drain): no drain
+// thread, the read end handed over once; a write after the input is closed
+// fails with a reason.
+TEST(ProcessRunner, TheCallerCanReadTheOutputPipeItself) {
+  ChildOptions options = piped(L"echo");
+  options.error = StreamSetup::toOutput();
+  options.drainOutputs = false;
+  ChildProcess child;
+  ASSERT_TRUE(child.start(options)) << "error " << child.startError();
+  UniqueHandle out = child.takeOutput();
+  ASSERT_TRUE(out.valid());
+  EXPECT_FALSE(child.takeOutput().valid());
+  ASSERT_TRUE(child.writeInput("0\n"));
+  child.closeInput();
+  EXPECT_FALSE(child.writeInput("0\n"));
+  EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_HANDLE), GetLastError());
+  std::string got;
+  char buffer[64];
+  DWORD n = 0;
+  while (ReadFile(out.get(), buffer, sizeof(buffer), &n, nullptr)) got.append(buffer, n);
+  EXPECT_EQ("0\nend", got);
+  ASSERT_TRUE(child.wait(30000));
+  EXPECT_EQ("", child.output());
+
+  // An error pipe of its own would have no reader: refused.
+  ChildOptions refused = piped(L"both");
+  refused.drainOutputs = false;
+  ChildProcess other;
+  EXPECT_FALSE(other.start(refused));
+  EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), other.startError());
+}
+
 TEST(ProcessRunner, StandardInputStaysOpenUntilClosed) {
   ChildProcess child;
   ASSERT_TRUE(child.start(piped(L"echo")));

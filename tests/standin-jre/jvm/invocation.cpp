@@ -214,7 +214,8 @@ jint create(JavaVM** pvm, void** penv, void* vargs, int64_t entryUs) {
             .flag("ignoreUnrecognized", args->ignoreUnrecognized != JNI_FALSE)
             .texts("options", options)
             .number("stackReserve", stackReservation())
-            .number("entryUs", entryUs));
+            .number("entryUs", entryUs)
+            .number("priorityClass", static_cast<int64_t>(GetPriorityClass(GetCurrentProcess()))));
   if (args->version == JNI_VERSION_1_1 || !supportedVersion(args->version)) return JNI_EVERSION;
   if (state().destroyed) return JNI_ERR;  // a JVM cannot be created twice in one process
   if (state().created) return JNI_EEXIST;
