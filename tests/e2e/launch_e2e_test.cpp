@@ -13,6 +13,7 @@
 #include "json_line.h"
 #include "launcher_fixture.h"
 #include "standin_layout.h"
+#include "support/registry_guard.h"
 
 namespace zvt::e2e {
 namespace {
@@ -366,6 +367,57 @@ TEST(Launch, ServiceChildStopsOnTheShutdownLineAndEndsWithZero) {
     EXPECT_GE(l.find({"{\"ev\":\"destroy\""}), 0) << l.traceText();
     EXPECT_TRUE(contains(l.log, "] launch done\r\n")) << l.log;
   }
+}
+
+// A second start in single-instance mode ends with 0 before any JVM search,
+// after restoring the first instance's minimised window; the first one runs
+// on. The pids record is a fixed per-user key: this suite holds the lock of
+// fixed registry keys and puts the key back.
+TEST(LaunchSingleInstance, ASecondStartBringsTheFirstToTheFrontAndEndsWithZero) {
+  test::RegistryGuard pids(HKEY_CURRENT_USER, L"SOFTWARE\\corvalent-works\\quarn\\pids",
+                           test::RegistryGuard::kSavedKey);
+  LaunchSandbox s(L"launchsingle");
+  block::Content c = baseContent("-Dstandin.app=waitStdin -Dstandin.window=minimized");
+  c.entries.push_back({10005, "1"});
+  c.entries.push_back({10008, "1"});
+  s.exe = s.box.pack(c);
+  test::RunOptions o;
+  o.setEnv[L"QUARN_LOG"] = L"yes";
+  o.closeInput = false;
+  o.timeoutMs = 30000;
+  std::unique_ptr<test::RunningProcess> first = s.box.start(s.exe, L"/run", o);
+  ASSERT_TRUE(first->started());
+  HWND window = nullptr;
+  for (int i = 0; i < 300 && !window; ++i) {
+    const std::string record = "{\"ev\":\"window\",\"hwnd\":";
+    for (const std::string& line : standin::traceLines(s.runtimeHome())) {
+      if (line.rfind(record, 0) == 0) {
+        window = reinterpret_cast<HWND>(static_cast<uintptr_t>(std::stoull(line.substr(record.size()))));
+      }
+    }
+    if (!window) Sleep(100);
+  }
+  ASSERT_NE(nullptr, window) << s.box.log();
+  EXPECT_TRUE(IsIconic(window));
+
+  test::RunOptions second;
+  second.setEnv[L"QUARN_LOG"] = L"yes";
+  test::RunResult r = s.box.run(s.exe, L"/run", second);
+  EXPECT_EQ(0u, r.exitCode) << r.err;
+  std::string secondLog = s.box.log(2);
+  EXPECT_TRUE(contains(secondLog, "] other pid " + std::to_string(first->id()) + "\r\n")) << secondLog;
+  EXPECT_FALSE(contains(secondLog, "Searching for a JVM")) << secondLog;
+  EXPECT_FALSE(IsIconic(window)) << "the first instance's window was not restored";
+  std::vector<std::string> trace = standin::traceLines(s.runtimeHome());
+  int creates = 0;
+  for (const std::string& line : trace) creates += line.rfind("{\"ev\":\"create\"", 0) == 0;
+  EXPECT_EQ(1, creates);
+
+  // The first instance is still there and ends normally.
+  first->closeInput();
+  test::RunResult end = first->finish();
+  EXPECT_FALSE(end.timedOut);
+  EXPECT_EQ(0u, end.exitCode) << end.err;
 }
 
 }  // namespace
