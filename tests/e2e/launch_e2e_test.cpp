@@ -304,6 +304,61 @@ TEST(Launch, TheZentroviaFlavourRegistersTheHelperLibrarysNatives) {
   EXPECT_TRUE(contains(l.log, "] registering helper dll failed\r\n")) << l.log;
 }
 
+TEST(Launch, TheHelperLibraryIsLookedForUnderTheInstallationDirectory) {
+  LaunchSandbox s(L"launchinstdir");
+  std::wstring error;
+  ASSERT_TRUE(standin::layOutHelperLibrary(s.box.file(L"app dir"), &error)) << utf16ToUtf8(error);
+  block::Content c = baseContent();
+  setEntry(c, 10003, "app dir");
+  Launch l = s.run(c, L"/run");
+  EXPECT_EQ(0u, l.result.exitCode) << l.result.err;
+  EXPECT_GE(l.find({"{\"ev\":\"registerNatives\"", json(utf16ToUtf8(s.box.file(L"app dir\\.zentrovia\\zvtinst.dll")))}),
+            0)
+      << l.traceText();
+  EXPECT_EQ(1, l.count("{\"ev\":\"registerNatives\""));
+}
+
+TEST(Launch, TheSplashConfigurationReachesTheLauncherClassAsWritten) {
+  LaunchSandbox s(L"launchsplash");
+  block::Content c = baseContent();
+  // Configuration text is in the ANSI code page ("\xe4" is a-umlaut in 1252);
+  // the Java string must hold what that byte means there.
+  for (const block::Entry& e : std::vector<block::Entry>{{108, "1"},
+                                                         {163, "1"},
+                                                         {10111,
+                                                          "L\xe4"
+                                                          "dt"},
+                                                         {10109, "10"},
+                                                         {10110, "20"},
+                                                         {10114, "0,0,0"},
+                                                         {10113, "30"},
+                                                         {10115, "40"},
+                                                         {10118, "v1.0"},
+                                                         {10116, "50"},
+                                                         {10117, "60"},
+                                                         {10121, "255,255,255"},
+                                                         {10120, "70"},
+                                                         {10122, "80"}}) {
+    setEntry(c, e.id, e.value);
+  }
+  Launch l = s.run(c, L"/run");
+  ASSERT_EQ(0u, l.result.exitCode) << l.result.err;
+  wchar_t meant[8] = {};
+  ASSERT_GT(MultiByteToWideChar(CP_ACP, 0,
+                                "L\xe4"
+                                "dt",
+                                -1, meant, 8),
+            0);
+  EXPECT_GE(l.find({"\"method\":\"initAwtSplashConfig\"",
+                    "\"args\":[true,true," + json(std::wstring(meant)) +
+                        ",10,20,\"0,0,0\",30,40,\"v1.0\",50,60,\"255,255,255\",70,80]"}),
+            0)
+      << l.traceText();
+  // Without key 108 there is no splash call.
+  l = s.run(baseContent(), L"/run");
+  EXPECT_EQ(0, l.count("initAwtSplashConfig"));
+}
+
 TEST(Launch, TheQuarnFlavourHasNoHelperLibraryAndNoZentroviaProperty) {
   LaunchSandbox s(L"launchquarn");
   block::Content c = baseContent();
