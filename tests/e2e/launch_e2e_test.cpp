@@ -13,6 +13,7 @@
 #include "json_line.h"
 #include "launcher_fixture.h"
 #include "standin_layout.h"
+#include "support/registry_guard.h"
 
 namespace zvt::e2e {
 namespace {
@@ -303,6 +304,61 @@ TEST(Launch, TheZentroviaFlavourRegistersTheHelperLibrarysNatives) {
   EXPECT_TRUE(contains(l.log, "] registering helper dll failed\r\n")) << l.log;
 }
 
+TEST(Launch, TheHelperLibraryIsLookedForUnderTheInstallationDirectory) {
+  LaunchSandbox s(L"launchinstdir");
+  std::wstring error;
+  ASSERT_TRUE(standin::layOutHelperLibrary(s.box.file(L"app dir"), &error)) << utf16ToUtf8(error);
+  block::Content c = baseContent();
+  setEntry(c, 10003, "app dir");
+  Launch l = s.run(c, L"/run");
+  EXPECT_EQ(0u, l.result.exitCode) << l.result.err;
+  EXPECT_GE(l.find({"{\"ev\":\"registerNatives\"", json(utf16ToUtf8(s.box.file(L"app dir\\.zentrovia\\zvtinst.dll")))}),
+            0)
+      << l.traceText();
+  EXPECT_EQ(1, l.count("{\"ev\":\"registerNatives\""));
+}
+
+TEST(Launch, TheSplashConfigurationReachesTheLauncherClassAsWritten) {
+  LaunchSandbox s(L"launchsplash");
+  block::Content c = baseContent();
+  // Configuration text is in the ANSI code page ("\xe4" is a-umlaut in 1252);
+  // the Java string must hold what that byte means there.
+  for (const block::Entry& e : std::vector<block::Entry>{{108, "1"},
+                                                         {163, "1"},
+                                                         {10111,
+                                                          "L\xe4"
+                                                          "dt"},
+                                                         {10109, "10"},
+                                                         {10110, "20"},
+                                                         {10114, "0,0,0"},
+                                                         {10113, "30"},
+                                                         {10115, "40"},
+                                                         {10118, "v1.0"},
+                                                         {10116, "50"},
+                                                         {10117, "60"},
+                                                         {10121, "255,255,255"},
+                                                         {10120, "70"},
+                                                         {10122, "80"}}) {
+    setEntry(c, e.id, e.value);
+  }
+  Launch l = s.run(c, L"/run");
+  ASSERT_EQ(0u, l.result.exitCode) << l.result.err;
+  wchar_t meant[8] = {};
+  ASSERT_GT(MultiByteToWideChar(CP_ACP, 0,
+                                "L\xe4"
+                                "dt",
+                                -1, meant, 8),
+            0);
+  EXPECT_GE(l.find({"\"method\":\"initAwtSplashConfig\"",
+                    "\"args\":[true,true," + json(std::wstring(meant)) +
+                        ",10,20,\"0,0,0\",30,40,\"v1.0\",50,60,\"255,255,255\",70,80]"}),
+            0)
+      << l.traceText();
+  // Without key 108 there is no splash call.
+  l = s.run(baseContent(), L"/run");
+  EXPECT_EQ(0, l.count("initAwtSplashConfig"));
+}
+
 TEST(Launch, TheQuarnFlavourHasNoHelperLibraryAndNoZentroviaProperty) {
   LaunchSandbox s(L"launchquarn");
   block::Content c = baseContent();
@@ -366,6 +422,57 @@ TEST(Launch, ServiceChildStopsOnTheShutdownLineAndEndsWithZero) {
     EXPECT_GE(l.find({"{\"ev\":\"destroy\""}), 0) << l.traceText();
     EXPECT_TRUE(contains(l.log, "] launch done\r\n")) << l.log;
   }
+}
+
+// A second start in single-instance mode ends with 0 before any JVM search,
+// after restoring the first instance's minimised window; the first one runs
+// on. The pids record is a fixed per-user key: this suite holds the lock of
+// fixed registry keys and puts the key back.
+TEST(LaunchSingleInstance, ASecondStartBringsTheFirstToTheFrontAndEndsWithZero) {
+  test::RegistryGuard pids(HKEY_CURRENT_USER, L"SOFTWARE\\corvalent-works\\quarn\\pids",
+                           test::RegistryGuard::kSavedKey);
+  LaunchSandbox s(L"launchsingle");
+  block::Content c = baseContent("-Dstandin.app=waitStdin -Dstandin.window=minimized");
+  c.entries.push_back({10005, "1"});
+  c.entries.push_back({10008, "1"});
+  s.exe = s.box.pack(c);
+  test::RunOptions o;
+  o.setEnv[L"QUARN_LOG"] = L"yes";
+  o.closeInput = false;
+  o.timeoutMs = 30000;
+  std::unique_ptr<test::RunningProcess> first = s.box.start(s.exe, L"/run", o);
+  ASSERT_TRUE(first->started());
+  HWND window = nullptr;
+  for (int i = 0; i < 300 && !window; ++i) {
+    const std::string record = "{\"ev\":\"window\",\"hwnd\":";
+    for (const std::string& line : standin::traceLines(s.runtimeHome())) {
+      if (line.rfind(record, 0) == 0) {
+        window = reinterpret_cast<HWND>(static_cast<uintptr_t>(std::stoull(line.substr(record.size()))));
+      }
+    }
+    if (!window) Sleep(100);
+  }
+  ASSERT_NE(nullptr, window) << s.box.log();
+  EXPECT_TRUE(IsIconic(window));
+
+  test::RunOptions second;
+  second.setEnv[L"QUARN_LOG"] = L"yes";
+  test::RunResult r = s.box.run(s.exe, L"/run", second);
+  EXPECT_EQ(0u, r.exitCode) << r.err;
+  std::string secondLog = s.box.log(2);
+  EXPECT_TRUE(contains(secondLog, "] other pid " + std::to_string(first->id()) + "\r\n")) << secondLog;
+  EXPECT_FALSE(contains(secondLog, "Searching for a JVM")) << secondLog;
+  EXPECT_FALSE(IsIconic(window)) << "the first instance's window was not restored";
+  std::vector<std::string> trace = standin::traceLines(s.runtimeHome());
+  int creates = 0;
+  for (const std::string& line : trace) creates += line.rfind("{\"ev\":\"create\"", 0) == 0;
+  EXPECT_EQ(1, creates);
+
+  // The first instance is still there and ends normally.
+  first->closeInput();
+  test::RunResult end = first->finish();
+  EXPECT_FALSE(end.timedOut);
+  EXPECT_EQ(0u, end.exitCode) << end.err;
 }
 
 }  // namespace
