@@ -81,12 +81,12 @@ struct ProbeRun {
 class ProbeSandbox {
  public:
   explicit ProbeSandbox(const std::wstring& tag, bool withJli = true) : box(tag) {
-    standin::RuntimeLayout spec;
-    spec.jli = withJli;
+    standin::RuntimeLayout layout;
+    layout.jli = withJli;
     std::wstring error;
-    layedOut = standin::layOutRuntime(runtimeHome(), spec, &error);
+    layedOut = standin::layOutRuntime(runtimeHome(), layout, &error);
     EXPECT_TRUE(layedOut) << utf16ToUtf8(error);
-    binDir = standin::runtimeBinDir(runtimeHome(), spec);
+    binDir = standin::runtimeBinDir(runtimeHome(), layout);
   }
   std::wstring runtimeHome() const { return box.file(L"jre"); }
   std::string dirA() const { return narrow(box.dir()); }

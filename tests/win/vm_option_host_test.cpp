@@ -186,11 +186,11 @@ TEST(VmOptionEnvironmentWin32, DefinedEmptyUndefinedAndLongValues) {
 
 TEST(JliWin32, TheRuntimesLibraryExpandsArgumentFiles) {
   test::Sandbox box(L"vmopt_jli");
-  standin::RuntimeLayout spec;
+  standin::RuntimeLayout layout;
   std::wstring error;
-  ASSERT_TRUE(standin::layOutRuntime(box.file(L"jre"), spec, &error)) << utf16ToUtf8(error);
+  ASSERT_TRUE(standin::layOutRuntime(box.file(L"jre"), layout, &error)) << utf16ToUtf8(error);
   ASSERT_TRUE(test::writeFileBytes(box.file(L"args.txt"), "-Da=1\r\n\r\n--add-opens\r\nx/y=z\r\n"));
-  std::unique_ptr<ArgumentFileLibrary> jli = loadJli(toNarrow(standin::runtimeBinDir(box.file(L"jre"), spec)));
+  std::unique_ptr<ArgumentFileLibrary> jli = loadJli(toNarrow(standin::runtimeBinDir(box.file(L"jre"), layout)));
   ASSERT_NE(nullptr, jli);
   jli->initArgProcessing(true, false);
   std::vector<std::string> replacement;
