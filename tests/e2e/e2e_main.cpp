@@ -28,6 +28,7 @@ int checkSuites(const char* list) {
       ++missing;
     }
   }
+  printf("checked %d test suites: %d without a CTest entry\n", tests.total_test_suite_count(), missing);
   return missing == 0 ? 0 : 1;
 }
 
