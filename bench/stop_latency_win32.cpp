@@ -4,8 +4,13 @@
 // a minimal service in this program that reports STOPPED from its control
 // handler (the floor: the manager's own round trip under the same system).
 // Cycles of both run alternately in one run; the program prints every cycle,
-// the medians and their ratio. No time is asserted: the program fails only
-// when a service does not reach the state a cycle needs (bounded waits).
+// the medians and their ratio. Then two figures of the host under faults:
+// the stop timeout's accuracy (an application that ignores the shutdown
+// line, a stop timeout of 2 s: how long after the timeout STOPPED comes)
+// and the restart latency (an application that ends with 3 at once, restart
+// delay 0: from its exit record to the next main call in the stand-in's
+// trace). No time is asserted: the program fails only when a service does
+// not reach the state a cycle needs (bounded waits).
 //
 //   bench_stop_latency --template=<zvtsvc.exe> [--cycles=N]
 // Under Wine: tests/run-wine.sh build/win64 -R bench_stop_latency -V
@@ -123,6 +128,23 @@ size_t mainCalls(const std::wstring& jreHome) {
   return n;
 }
 
+size_t exitRecords(const std::wstring& jreHome) {
+  size_t n = 0;
+  for (const std::string& line : standin::traceLines(jreHome)) n += line.find("\"ev\":\"exit\"") != std::string::npos;
+  return n;
+}
+
+// Polls `count` until it reaches `wanted`; false after the state timeout.
+template <typename Count>
+bool waitForCount(Count count, size_t wanted) {
+  DWORD start = GetTickCount();
+  while (count() < wanted) {
+    if (GetTickCount() - start > kStateTimeoutMs) return false;
+    Sleep(2);
+  }
+  return true;
+}
+
 // One cycle: start, wait until the service (and, for the launcher, the
 // application's main) runs, then time the stop. Negative on failure.
 double cycle(const Service& service, const std::wstring& jreHome, size_t cycleIndex) {
@@ -163,6 +185,90 @@ std::wstring selfPath() {
   wchar_t path[MAX_PATH * 4];
   DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH * 4);
   return std::wstring(path, n);
+}
+
+// Packs the template for a service of the stand-in application named by
+// `vmOptions`, with the host's settings in `extra`, into <box>\<file>.
+bool packService(const test::Sandbox& box, const std::string& image, const std::wstring& serviceName,
+                 const std::string& vmOptions, const std::vector<block::Entry>& extra, const std::wstring& file) {
+  block::Content content;
+  content.entries = {{101, utf16ToUtf8(serviceName)},
+                     {107, "4"},
+                     {122, "com.example.Main"},
+                     {128, "B.\\jre;"},
+                     {123, vmOptions}};
+  content.entries.insert(content.entries.end(), extra.begin(), extra.end());
+  content.messages = {{1000, L"Error"}};
+  std::vector<uint8_t> packed;
+  std::string error;
+  if (!pack::packImage(std::vector<uint8_t>(image.begin(), image.end()), content, packed, error)) {
+    fprintf(stderr, "pack: %s\n", error.c_str());
+    return false;
+  }
+  return test::writeFileBytes(box.file(file), std::string(packed.begin(), packed.end()));
+}
+
+// How long after the stop timeout (2 s) the service reports STOPPED, for an
+// application that ignores the shutdown line; negative on failure.
+double stopTimeoutOvershoot(const Service& service, const std::wstring& jreHome, size_t cycleIndex) {
+  if (!StartServiceW(service.get(), 0, nullptr) || !waitFor(service.get(), SERVICE_RUNNING)) return -1;
+  if (!waitForCount([&] { return mainCalls(jreHome); }, cycleIndex + 1)) return -1;
+  SERVICE_STATUS status{};
+  const double t0 = nowMs();
+  if (!ControlService(service.get(), SERVICE_CONTROL_STOP, &status)) return -1;
+  if (!waitFor(service.get(), SERVICE_STOPPED)) return -1;
+  const double overshoot = nowMs() - t0 - 2000.0;
+  Sleep(200);
+  return overshoot;
+}
+
+int measureFaults(const std::string& image, const std::wstring& tag, int cycles) {
+  test::Sandbox box(L"stopfault");
+  const std::wstring jre = box.file(L"jre");
+  std::wstring layoutError;
+  const std::wstring timeoutName = L"ZvtBenchTimeout" + tag, restartName = L"ZvtBenchRestart" + tag;
+  if (!standin::layOutRuntime(jre, standin::RuntimeLayout(), &layoutError) ||
+      !packService(box, image, timeoutName, "-Dstandin.app=ignoreStop", {{30001, "2"}}, L"timeout.exe") ||
+      !packService(box, image, restartName, "-Dstandin.app=exit -Dstandin.exitCode=3",
+                   {{30002, "1000"}, {30003, "0"}, {30004, "0"}}, L"restart.exe")) {
+    fprintf(stderr, "sandbox: %ls\n", layoutError.c_str());
+    return 1;
+  }
+  std::vector<double> overshootMs, restartMs;
+  {
+    Service timeout(timeoutName, test::quote(box.file(L"timeout.exe")));
+    if (!timeout.valid()) return 1;
+    for (int i = 0; i < cycles; ++i) {
+      double o = stopTimeoutOvershoot(timeout, jre, static_cast<size_t>(i));
+      if (o < -1000) {
+        fprintf(stderr, "stop timeout cycle %d did not complete\n", i + 1);
+        return 1;
+      }
+      overshootMs.push_back(o);
+    }
+  }
+  {
+    Service restart(restartName, test::quote(box.file(L"restart.exe")));
+    if (!restart.valid() || !StartServiceW(restart.get(), 0, nullptr)) return 1;
+    const size_t mainsBefore = mainCalls(jre), exitsBefore = exitRecords(jre);
+    for (int i = 0; i < cycles; ++i) {
+      const size_t k = static_cast<size_t>(i);
+      if (!waitForCount([&] { return exitRecords(jre); }, exitsBefore + k + 1)) return 1;
+      const double t0 = nowMs();
+      if (!waitForCount([&] { return mainCalls(jre); }, mainsBefore + k + 2)) {
+        fprintf(stderr, "restart %d: main was not called again\n", i + 1);
+        return 1;
+      }
+      restartMs.push_back(nowMs() - t0);
+    }
+  }
+  printf("\nstop timeout 2 s, STOPPED after the timeout (ms): median %.1f (min %.1f, max %.1f)\n",
+         median(overshootMs), *std::min_element(overshootMs.begin(), overshootMs.end()),
+         *std::max_element(overshootMs.begin(), overshootMs.end()));
+  printf("restart latency, the child's exit to the next main (ms): median %.1f (min %.1f, max %.1f)\n",
+         median(restartMs), *std::min_element(restartMs.begin(), restartMs.end()),
+         *std::max_element(restartMs.begin(), restartMs.end()));
+  return 0;
 }
 
 int measure(const std::wstring& templatePath, int cycles) {
@@ -219,7 +325,7 @@ int measure(const std::wstring& templatePath, int cycles) {
   double ml = median(launcherMs), mf = median(floorMs);
   printf("median %10.1f  %8.1f\n", ml, mf);
   printf("launcher / floor: %.2f\n", mf > 0 ? ml / mf : 0.0);
-  return 0;
+  return measureFaults(image, tag, cycles);
 }
 
 }  // namespace

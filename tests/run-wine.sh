@@ -1,5 +1,11 @@
 #!/bin/bash
-# Runs the CTest suite of a Windows build tree under Wine.
+# Runs the CTest suite of a Windows build tree under Wine: build/win64
+# (x86_64 programs, Wine's 64-bit loader) or build/win (the shipped i686
+# programs, Wine's 32-bit loader). Both trees use a 64-bit prefix of their
+# own, so the i686 programs run as on 64-bit Windows (WoW64: HKLM\SOFTWARE
+# seen through WOW6432Node, System32 redirected). The loader each tree's
+# tests use comes from its toolchain file; the one here only creates the
+# prefix and starts the session.
 #
 # Order matters: Xvfb first (Wine fixes the display when its session starts;
 # a session begun without DISPLAY can never create windows), then a
@@ -18,7 +24,7 @@ for tool in /usr/lib/wine/wine64 /usr/lib/wine/wineserver64 Xvfb ctest; do
 done
 
 export WINEPREFIX="$build/wineprefix"
-# A 64-bit prefix: see cmake/zvt.cmake for why the Wine tests run 64-bit.
+# A 64-bit prefix for both trees (see above).
 export WINEARCH=win64
 export WINESERVER=/usr/lib/wine/wineserver64
 WINE=/usr/lib/wine/wine64
@@ -46,7 +52,14 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   timeout 300 "$WINESERVER" -w
 fi
 "$WINESERVER" -p
-timeout 120 "$WINE" cmd /c exit >/dev/null 2>&1 </dev/null
+# The session's background programs (the service manager among them) keep
+# the standard error of the command that starts them: a file here, never a
+# pipe. Services the manager starts write into it too, and with the
+# eventlog channel on (errors and warnings), what a service reports to the event log (Wine keeps
+# no event log) lands in it: tests read it through ZVT_WINE_SESSION_LOG.
+export ZVT_WINE_SESSION_LOG="$build/wine-session.log"
+: >"$ZVT_WINE_SESSION_LOG"
+WINEDEBUG=-all,err+eventlog,warn+eventlog timeout 120 "$WINE" cmd /c exit >/dev/null 2>>"$ZVT_WINE_SESSION_LOG" </dev/null
 
 cd "$build"
 ctest --output-on-failure --timeout 900 "$@"

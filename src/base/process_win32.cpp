@@ -169,6 +169,9 @@ bool ChildProcess::start(const ChildOptions& options) {
   commandLine.push_back(L'\0');
   std::vector<wchar_t> environment;
   DWORD flags = options.creationFlags;
+  // Suspended until it is in the job: a child that ran even briefly before
+  // could start a process of its own outside the job.
+  if (options.job != nullptr) flags |= CREATE_SUSPENDED;
   if (options.environment) {
     environment = environmentBlock(*options.environment);
     flags |= CREATE_UNICODE_ENVIRONMENT;
@@ -214,6 +217,17 @@ bool ChildProcess::start(const ChildOptions& options) {
   process_.reset(pi.hProcess);
   thread_.reset(pi.hThread);
   id_ = pi.dwProcessId;
+  if (options.job != nullptr) {
+    // Refused when an outer job forbids it (before Windows 8 every nested
+    // job was): the child then runs without ours, and the caller is told.
+    if (!AssignProcessToJobObject(options.job, process_.get())) jobError_ = GetLastError();
+    if (options.priorityClass != 0 && !SetPriorityClass(process_.get(), options.priorityClass)) {
+      priorityError_ = GetLastError();
+    }
+    if ((options.creationFlags & CREATE_SUSPENDED) == 0) ResumeThread(thread_.get());
+  } else if (options.priorityClass != 0 && !SetPriorityClass(process_.get(), options.priorityClass)) {
+    priorityError_ = GetLastError();
+  }
   terminateOnDestroy_ = options.terminateOnDestroy;
   input_ = std::move(inputWrite);
 

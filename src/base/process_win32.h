@@ -88,6 +88,15 @@ struct ChildOptions {
   StreamSetup input, output, error;
   // Bytes each output drain keeps; the rest is read and thrown away.
   size_t outputLimit = SIZE_MAX;
+  // A job object the child is put into before it runs its first
+  // instruction (it starts suspended and is resumed once it is in the job).
+  // When the job cannot take it, the child runs all the same and jobError()
+  // says why.
+  HANDLE job = nullptr;
+  // A priority class set on the child after it was created (0: none).
+  // Some systems ignore the priority bits of the creation flags (Wine
+  // does); this sets it for certain. A failure is told by priorityError().
+  DWORD priorityClass = 0;
   // False: no drain thread for the output pipe; the caller takes its read
   // end with takeOutput() and must keep reading it, or the child blocks
   // once the pipe is full. (The error stream then goes to the output.)
@@ -108,6 +117,10 @@ class ChildProcess {
   bool start(const ChildOptions& options);
   DWORD startError() const { return startError_; }
   StartStep failedStep() const { return failedStep_; }
+  // After a successful start: why the child is not in the job (0: it is,
+  // or no job was asked for), and why its priority class was not set.
+  DWORD jobError() const { return jobError_; }
+  DWORD priorityError() const { return priorityError_; }
   bool started() const { return process_.valid(); }
 
   HANDLE process() const { return process_.get(); }
@@ -147,6 +160,8 @@ class ChildProcess {
   UniqueHandle process_, thread_, input_, outputRead_;
   DWORD id_ = 0;
   DWORD startError_ = 0;
+  DWORD jobError_ = 0;
+  DWORD priorityError_ = 0;
   StartStep failedStep_ = StartStep::None;
   bool terminateOnDestroy_ = false;
   Drain* outputDrain_ = nullptr;

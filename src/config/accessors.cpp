@@ -73,6 +73,10 @@ int getConfigInt(uint32_t id) { return parseInt(getConfigString(id, kBufferCapac
 
 bool getConfigFlag(uint32_t id) { return getConfigInt(id) != 0; }
 
+int getConfigIntOr(uint32_t id, int whenAbsent) {
+  return current().entries.count(id) != 0 ? getConfigInt(id) : whenAbsent;
+}
+
 std::wstring getMessage(uint32_t id, size_t capacity) {
   const auto& messages = current().messages;
   auto it = messages.find(id);

@@ -27,6 +27,9 @@ std::string getConfigStringCopy(uint32_t id);
 // overflowing.
 int getConfigInt(uint32_t id);
 bool getConfigFlag(uint32_t id);
+// getConfigInt when the block has the key, else `whenAbsent`: for settings
+// whose default is not 0.
+int getConfigIntOr(uint32_t id, int whenAbsent);
 
 // The message text, cut to capacity - 1 units.
 std::wstring getMessage(uint32_t id, size_t capacity = kBufferCapacity);

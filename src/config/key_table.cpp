@@ -163,6 +163,28 @@ const KeyInfo kKeys[] = {
      "(see Version-specific VM options). Stored as the number of lines (10200), then each line's condition "
      "(10201 + 2i) and options (10202 + 2i).",
      "java.version-options", ValueKind::VersionOptions, "no lines"},
+    // The service host under faults (30001-30099).
+    {30001, Accessor::Int, 0,
+     "Seconds the service host waits for the application to end after a stop request before it ends the "
+     "application's process and every process it started, and reports the service stopped with exit code 1460 "
+     "(ERROR_TIMEOUT). 0 waits without limit. The default lies below the 50 seconds a stop command waits for.",
+     "service.stop-timeout", ValueKind::Count, "30"},
+    {30002, Accessor::Int, 0,
+     "How often the service host starts the application again when it ends with a non-zero exit code while no "
+     "stop was asked for, within service.restart-window. Past the limit the host ends without reporting the "
+     "service stopped, so that the recovery actions of Windows apply. 0 never restarts.",
+     "service.restart-limit", ValueKind::Count, "0 (off)"},
+    {30003, Accessor::Int, 0,
+     "Seconds the service host waits before it starts a failed application again; the service stays running "
+     "meanwhile, and a stop request ends it at once.",
+     "service.restart-delay", ValueKind::Count, "5"},
+    {30004, Accessor::Int, 0,
+     "Seconds over which restarts are counted against service.restart-limit; 0 counts every restart since the "
+     "service started.",
+     "service.restart-window", ValueKind::Count, "600"},
+    {30005, Accessor::Int, 0,
+     "Double the restart delay with each restart still inside service.restart-window (at most one hour).",
+     "service.restart-delay-grows", F, "false"},
 };
 
 #undef CHOICES

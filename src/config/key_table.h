@@ -17,6 +17,7 @@ enum class ValueKind {
   Text,            // a string, stored in the ANSI code page
   Flag,            // true/false, stored "1"/"0"
   Integer,         // a 32-bit integer, stored in decimal
+  Count,           // a 32-bit integer of 0 or more (seconds, counts), stored in decimal
   Choice,          // one of the named values of `choices`
   Version,         // a version bound in the launcher's version grammar
   ClassPath,       // structured class-path or module-path entries

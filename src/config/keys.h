@@ -67,5 +67,11 @@ constexpr uint32_t kSplashLine2Colour = 10121;
 constexpr uint32_t kSplashLine2ColourValue2 = 10122;
 constexpr uint32_t kVersionOptionLineCount = 10200;
 constexpr uint32_t kVersionOptionLinesFirst = 10201;  // condition 10201 + 2i, options 10202 + 2i
+// The service host under faults.
+constexpr uint32_t kStopTimeout = 30001;
+constexpr uint32_t kRestartLimit = 30002;
+constexpr uint32_t kRestartDelay = 30003;
+constexpr uint32_t kRestartWindow = 30004;
+constexpr uint32_t kRestartDelayGrows = 30005;
 
 }  // namespace zvt::key

@@ -11,8 +11,10 @@
 #include "runtime/console.h"
 #include "runtime/paths.h"
 #include "runtime/process_state.h"
+#include "runtime/log.h"
 #include "service/commands_win32.h"
 #include "service/dependencies.h"
+#include "service/event_report_win32.h"
 #include "service/stop_wait.h"
 
 namespace zvt {
@@ -121,6 +123,11 @@ int installService(unsigned long startType) {
     return 1;
   }
   setDescription(service.get());
+  // The host's failure reports go to the Application event log under the
+  // service's name; without the source the Event Viewer cannot show them.
+  if (LONG status = registerEventSource(serviceName(), modulePathW()); status != ERROR_SUCCESS) {
+    logError(L"could not register the event source '%ls' (%d)", serviceName().c_str(), static_cast<int>(status));
+  }
   service.reset();
   manager.reset();
   say(L"Installed service " + quotedName() + L".\n");
@@ -141,6 +148,9 @@ int uninstallService(bool messages) {
   }
   service.reset();
   manager.reset();
+  if (LONG status = removeEventSource(serviceName()); status != ERROR_SUCCESS) {
+    logError(L"could not remove the event source '%ls' (%d)", serviceName().c_str(), static_cast<int>(status));
+  }
   if (messages) say(L"Uninstalled service " + quotedName() + L".\n");
   return 0;
 }

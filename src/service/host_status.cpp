@@ -7,6 +7,7 @@ HostStatus::ControlOutcome HostStatus::control(uint32_t code) {
   if (code != kControlStop && code != kControlShutdown) return outcome;  // interrogate and the rest: report as is
   outcome.reportTag = code == kControlStop ? 2 : 1;
   if (code == kControlShutdown) ++record_.checkPoint;
+  stopRequested_ = true;
   // A child that ended on its own has already settled the state.
   if (record_.currentState == kHostStateStopped) return outcome;
   record_.currentState = kHostStateStopPending;
@@ -43,6 +44,29 @@ bool HostStatus::childEnded(uint32_t exitCode) {
   if (exitCode != 0 && record_.currentState != kHostStateStopPending) return false;
   record_.currentState = kHostStateStopped;
   return true;
+}
+
+bool HostStatus::stopPendingTick() {
+  if (record_.currentState != kHostStateStopPending) return false;
+  ++record_.checkPoint;
+  record_.waitHint = kStopTickWaitHintMs;
+  return true;
+}
+
+void HostStatus::stopTimedOut() {
+  childRunning_ = false;
+  record_.currentState = kHostStateStopped;
+  record_.win32ExitCode = kErrorTimeout;
+  record_.serviceSpecificExitCode = 0;
+  record_.checkPoint = 0;
+  record_.waitHint = 0;
+}
+
+void HostStatus::stoppedBeforeRestart() {
+  shutdownOwed_ = false;
+  record_.currentState = kHostStateStopped;
+  record_.checkPoint = 0;
+  record_.waitHint = 0;
 }
 
 std::wstring hostServiceName(const std::optional<std::wstring>& firstArgument, size_t capacity) {

@@ -22,6 +22,12 @@ constexpr uint32_t kAcceptStopAndShutdown = 5;      // SERVICE_ACCEPT_STOP | SER
 constexpr uint32_t kHostWaitHintMs = 50000;
 constexpr uint32_t kErrorServiceSpecific = 1066;  // ERROR_SERVICE_SPECIFIC_ERROR
 constexpr uint32_t kChildNotStartedCode = 5000;   // the service-specific exit code then
+constexpr uint32_t kErrorTimeout = 1460;          // ERROR_TIMEOUT: the stop timed out, the child was ended
+// While the child is being stopped the host reports STOP_PENDING once per
+// tick with a rising check point; the wait hint covers several ticks, so a
+// busy machine never makes the manager judge the service hung.
+constexpr uint32_t kStopTickMs = 1000;
+constexpr uint32_t kStopTickWaitHintMs = 5000;
 constexpr uint32_t kControlStop = 1;              // SERVICE_CONTROL_STOP
 constexpr uint32_t kControlShutdown = 5;          // SERVICE_CONTROL_SHUTDOWN
 
@@ -74,10 +80,27 @@ class HostStatus {
   // service (and may act on with its recovery settings).
   bool childEnded(uint32_t exitCode);
 
+  // True once a stop or shutdown has been asked for.
+  bool stopRequested() const { return stopRequested_; }
+
+  // One tick of a stop in progress: STOP_PENDING with the next check point
+  // and the tick's wait hint. False when there is nothing pending to
+  // report (the service has stopped meanwhile).
+  bool stopPendingTick();
+
+  // The child did not end within the stop timeout and was ended: STOPPED
+  // with ERROR_TIMEOUT, so an administrator sees that the stop timed out.
+  void stopTimedOut();
+
+  // A stop came while the host waited to start a failed child again:
+  // STOPPED at once, nothing is started any more.
+  void stoppedBeforeRestart();
+
  private:
   StatusRecord record_;
   bool childRunning_ = false;
   bool shutdownOwed_ = false;
+  bool stopRequested_ = false;
 };
 
 // The name the Service Control Manager passed as the first service argument,

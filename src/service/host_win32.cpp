@@ -1,7 +1,9 @@
 #include "service/host_win32.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cwchar>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -16,7 +18,11 @@
 #include "runtime/process_state.h"
 #include "service/child_command_line.h"
 #include "service/console_handler_win32.h"
+#include "service/event_report_win32.h"
+#include "service/failure_report.h"
+#include "service/host_settings.h"
 #include "service/host_status.h"
+#include "service/restart_policy.h"
 
 namespace zvt {
 namespace {
@@ -35,9 +41,21 @@ struct Host {
   CriticalSection lock;
   HostStatus status;
   SERVICE_STATUS_HANDLE statusHandle = nullptr;
-  // Its standard input pipe is the shutdown channel. Never destroyed: the
-  // host ends the process while the object still stands.
-  ChildProcess child;
+  // The running child; its standard input pipe is the shutdown channel.
+  // Replaced (under the lock) only when a failed child is started again.
+  // Never destroyed at the end: the host ends the process while it stands.
+  std::unique_ptr<ChildProcess> child;
+  // Set by the control handler on a stop or shutdown request: wakes the
+  // service main thread from its wait for the child or for a restart.
+  UniqueHandle stopEvent;
+  // Every process of the child's tree is in this job, which ends them all
+  // when its last handle closes: when the host ends, even killed.
+  UniqueHandle job;
+  // The end of the child's combined output, for the failure report; the
+  // drain thread writes it under tailLock.
+  CriticalSection tailLock;
+  OutputTail tail{kOutputTailBytes};
+  UniqueHandle drainThread;
 };
 
 Host& host() {
@@ -100,29 +118,158 @@ bool buildCommandLine(DWORD count, LPWSTR* arguments, std::wstring& text) {
   return false;
 }
 
+const char* stepName(StartStep step) {
+  switch (step) {
+    case StartStep::Options:
+      return "the start options";
+    case StartStep::Streams:
+      return "creating the standard stream pipes";
+    case StartStep::Inheritance:
+      return "handing the pipes to the child";
+    case StartStep::Process:
+      return "creating the process";
+    case StartStep::None:
+      break;
+  }
+  return "starting";
+}
+
+// A job that ends every process in it when its last handle closes. Without
+// one (the system refuses it) the child runs as before, unguarded.
+UniqueHandle createChildJob() {
+  UniqueHandle job(CreateJobObjectW(nullptr, nullptr));
+  if (!job) {
+    logError(L"could not create a job object for the child (%d): a killed host leaves its child running",
+             static_cast<int>(GetLastError()));
+    return job;
+  }
+  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+  limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+  if (!SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits, sizeof(limits))) {
+    logError(L"could not set up the child's job object (%d): a killed host leaves its child running",
+             static_cast<int>(GetLastError()));
+    job.reset();
+  }
+  return job;
+}
+
 bool startChild(const std::wstring& commandLine) {
+  Host& h = host();
   ChildOptions options;
   options.commandLine = commandLine;
-  options.creationFlags = readPriorityClass() | DETACHED_PROCESS;
+  const DWORD priority = readPriorityClass();
+  options.creationFlags = priority | DETACHED_PROCESS;
+  if (priority != NORMAL_PRIORITY_CLASS) options.priorityClass = priority;
+  options.job = h.job.get();
   options.input = StreamSetup::pipe();
   options.output = StreamSetup::pipe();
   options.error = StreamSetup::toOutput();
   options.drainOutputs = false;  // drainOutput reads it
-  Host& h = host();
-  if (!h.child.start(options)) {
-    logLine(L"could not start process %ls (%d)", commandLine.c_str(), static_cast<int>(h.child.startError()));
+  auto child = std::make_unique<ChildProcess>();
+  if (!child->start(options)) {
+    logError(L"could not start process %ls: %hs failed (%d)", commandLine.c_str(), stepName(child->failedStep()),
+             static_cast<int>(child->startError()));
     return false;
   }
-  UniqueHandle output = h.child.takeOutput();
-  UniqueHandle drain(CreateThread(nullptr, 0, &drainOutput, output.get(), 0, nullptr));
-  if (drain) {
+  if (child->jobError() != 0) {
+    logError(L"the child is not in the host's job (%d): if the host is killed, the child runs on",
+             static_cast<int>(child->jobError()));
+  }
+  if (child->priorityError() != 0) {
+    logError(L"could not set priority class %d on the child (%d)", static_cast<int>(priority),
+             static_cast<int>(child->priorityError()));
+  }
+  {
+    CriticalSectionScope tail(h.tailLock);
+    h.tail.clear();
+  }
+  UniqueHandle output = child->takeOutput();
+  h.drainThread.reset(CreateThread(nullptr, 0, &drainOutput, output.get(), 0, nullptr));
+  if (h.drainThread) {
     output.release();  // the thread closes it
   } else {
     // Without a reader the child would block on a full pipe; with the read
     // end closed its writes fail instead.
     logError(L"could not start the output thread (%d)", static_cast<int>(GetLastError()));
   }
+  HostLock lock;
+  h.child = std::move(child);
   return true;
+}
+
+uint64_t nowMs() { return GetTickCount64(); }
+
+enum class ChildEnd { Ended, StopTimedOut };
+
+// Waits for the child. Once a stop has been asked for, STOP_PENDING is
+// reported every tick with a rising check point, and after the stop
+// timeout (0: none) the child's whole tree is ended.
+ChildEnd waitForChild(const HostSettings& settings) {
+  Host& h = host();
+  HANDLE process = h.child->process();
+  HANDLE both[2] = {process, h.stopEvent.get()};
+  DWORD woke = WaitForMultipleObjects(h.stopEvent ? 2 : 1, both, FALSE, INFINITE);
+  if (woke == WAIT_OBJECT_0) return ChildEnd::Ended;
+  const uint64_t stopAsked = nowMs();
+  const uint64_t limitMs = static_cast<uint64_t>(settings.stopTimeoutSeconds) * 1000;
+  for (;;) {
+    uint64_t waitMs = kStopTickMs;
+    if (limitMs != 0) {
+      const uint64_t spent = nowMs() - stopAsked;
+      if (spent >= limitMs) break;
+      waitMs = std::min<uint64_t>(waitMs, limitMs - spent);
+    }
+    if (WaitForSingleObject(process, static_cast<DWORD>(waitMs)) == WAIT_OBJECT_0) return ChildEnd::Ended;
+    HostLock lock;
+    if (h.status.stopPendingTick() && !report()) {
+      logLine(L"SetServiceStatus 11 failed %d", static_cast<int>(GetLastError()));
+    }
+  }
+  logError(L"the child did not end within %d s of the stop request: ending it and every process it started",
+           static_cast<int>(settings.stopTimeoutSeconds));
+  if (!h.job || !TerminateJobObject(h.job.get(), kErrorTimeout)) h.child->terminate(kErrorTimeout);
+  h.child->wait(10000);
+  return ChildEnd::StopTimedOut;
+}
+
+// What the child wrote last, decoded from the ANSI code page it writes in
+// (the launcher's own messages and, by default, Java's console output).
+std::u16string outputTail(bool& cut) {
+  Host& h = host();
+  // The drain ends when every writer of the pipe has closed it; a process
+  // the child left behind may keep it open, so the wait is short.
+  if (h.drainThread) WaitForSingleObject(h.drainThread.get(), 2000);
+  CriticalSectionScope tail(h.tailLock);
+  cut = h.tail.cut();
+  const std::string& bytes = h.tail.bytes();
+  if (bytes.empty()) return {};
+  int units = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(units > 0 ? units : 0), L'\0');
+  if (units > 0) MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), &wide[0], units);
+  return std::u16string(wide.begin(), wide.end());
+}
+
+// One entry in the Application event log under the service's name, and the
+// same text in the diagnostic log.
+void reportFailure(FailureFacts facts, bool warning) {
+  facts.serviceName = std::u16string(processState().serviceName.begin(), processState().serviceName.end());
+  facts.outputTail = outputTail(facts.outputCut);
+  const FailureReport failure = failureReport(facts);
+  const std::u16string text = failureReportText(failure);
+  logError(L"%ls", std::wstring(text.begin(), text.end()).c_str());
+  if (!writeEventLogEntry(processState().serviceName, std::wstring(failure.summary.begin(), failure.summary.end()),
+                          std::wstring(failure.output.begin(), failure.output.end()), warning)) {
+    logError(L"could not write the event log entry (%d)", static_cast<int>(GetLastError()));
+  }
+}
+
+// The end of the host: straight out, without the runtime's exit handlers:
+// the dispatcher and the output thread still run, and nothing of theirs is
+// to be torn down. The job's handle closes with the process and ends
+// whatever the child left running.
+[[noreturn]] void endHost() {
+  logLine(L"exiting");
+  fatalExit(0);
 }
 
 }  // namespace
@@ -133,40 +280,83 @@ void WINAPI serviceMain(DWORD argumentCount, LPWSTR* arguments) {
   std::wstring& name = processState().serviceName;
   name = hostServiceName(firstServiceArgument(argumentCount, arguments), kServiceNameCapacity);
   logLine(L"service name is '%ls'", name.c_str());
+  h.stopEvent.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
   h.statusHandle = RegisterServiceCtrlHandlerW(name.c_str(), &serviceControlHandler);
   if (h.statusHandle == nullptr) return;
   {
     HostLock lock;
     report();
   }
+  const HostSettings settings = readHostSettings();
+  RestartPolicy restarts(settings.restart);
+  h.job = createChildJob();
 
   std::wstring commandLine;
-  if (!buildCommandLine(argumentCount, arguments, commandLine) || !startChild(commandLine)) {
+  if (!buildCommandLine(argumentCount, arguments, commandLine)) {
     reportNotStarted();
     return;
   }
-  {
-    HostLock lock;
-    HostStatus::StartOutcome started = h.status.childStarted();
-    if (started.sendShutdown) sendShutdown();
-    if (started.reportRunning) report();
-  }
-  installConsoleHandler();
+  bool consoleHandlerInstalled = false;
+  for (;;) {
+    if (!startChild(commandLine)) {
+      reportNotStarted();
+      return;
+    }
+    {
+      HostLock lock;
+      HostStatus::StartOutcome started = h.status.childStarted();
+      if (started.sendShutdown) sendShutdown();
+      if (started.reportRunning) report();
+    }
+    if (!consoleHandlerInstalled) {
+      installConsoleHandler();
+      consoleHandlerInstalled = true;
+    }
 
-  h.child.wait(INFINITE);
-  DWORD exitCode = h.child.exitCode().value_or(0);
-  logLine(L"process terminated with exit code %d", static_cast<int>(exitCode));
-  {
-    HostLock lock;
-    if (h.status.childEnded(exitCode)) {
-      if (!report()) logLine(L"SetServiceStatus 10 failed %d", static_cast<int>(GetLastError()));
-      logLine(L"service stopped set");
+    if (waitForChild(settings) == ChildEnd::StopTimedOut) {
+      // Told before STOPPED: once a service process has reported STOPPED
+      // the manager may end it at any moment.
+      FailureFacts facts;
+      facts.kind = FailureKind::StopTimedOut;
+      facts.stopTimeoutSeconds = settings.stopTimeoutSeconds;
+      reportFailure(facts, false);
+      HostLock lock;
+      h.status.stopTimedOut();
+      if (!report()) logLine(L"SetServiceStatus 12 failed %d", static_cast<int>(GetLastError()));
+      endHost();
+    }
+    DWORD exitCode = h.child->exitCode().value_or(0);
+    logLine(L"process terminated with exit code %d", static_cast<int>(exitCode));
+    RestartDecision decision;
+    {
+      HostLock lock;
+      if (h.status.childEnded(exitCode)) {
+        if (!report()) logLine(L"SetServiceStatus 10 failed %d", static_cast<int>(GetLastError()));
+        logLine(L"service stopped set");
+        endHost();
+      }
+      // Failed while nobody asked it to stop: started again, or left to the
+      // manager (no STOPPED report) once the restarts are used up.
+      decision = restarts.childFailed(nowMs());
+    }
+    FailureFacts facts;
+    facts.exitCode = exitCode;
+    facts.restarting = decision.restart;
+    facts.delayMs = decision.delayMs;
+    facts.restartsInWindow = decision.restartsInWindow;
+    facts.restartLimit = settings.restart.limit;
+    facts.restartWindowMs = settings.restart.windowMs;
+    reportFailure(facts, decision.restart);
+    if (!decision.restart) endHost();
+    logLine(L"starting the child again in %d ms", static_cast<int>(decision.delayMs));
+    if (WaitForSingleObject(h.stopEvent.get(), static_cast<DWORD>(decision.delayMs)) == WAIT_OBJECT_0) {
+      HostLock lock;
+      h.status.stoppedBeforeRestart();
+      if (!report()) logLine(L"SetServiceStatus 13 failed %d", static_cast<int>(GetLastError()));
+      logLine(L"stopped before the restart");
+      endHost();
     }
   }
-  logLine(L"exiting");
-  // Straight out, without the runtime's exit handlers: the dispatcher and
-  // the output thread still run, and nothing of theirs is to be torn down.
-  fatalExit(0);
 }
 
 void WINAPI serviceControlHandler(DWORD control) {
@@ -175,6 +365,7 @@ void WINAPI serviceControlHandler(DWORD control) {
   HostStatus::ControlOutcome outcome = host().status.control(control);
   if (!report()) logLine(L"SetServiceStatus %d failed %d", outcome.reportTag, static_cast<int>(GetLastError()));
   if (outcome.sendShutdown) sendShutdown();
+  if (host().status.stopRequested() && host().stopEvent) SetEvent(host().stopEvent.get());
 }
 
 void sendShutdown() {
@@ -182,25 +373,30 @@ void sendShutdown() {
   logLine(L"sending shutdown1 %d", shutdownCode);
   char message[16];
   snprintf(message, sizeof(message), "%d\n", shutdownCode);
-  ChildProcess& child = host().child;
-  if (!child.writeInput(message)) {
+  ChildProcess* child = host().child.get();
+  if (child == nullptr) return;
+  if (!child->writeInput(message)) {
     DWORD error = GetLastError();
     logLine(L"sending shutdown failed");
     logLine(L"error code %d", static_cast<int>(error));
   }
-  child.closeInput();
+  child->closeInput();
   logLine(L"shutdown sent");
 }
 
 DWORD WINAPI drainOutput(void* readHandle) {
   UniqueHandle pipe(static_cast<HANDLE>(readHandle));
   logLine(L"consuming output");
-  static char buffer[kBufferCapacity];  // one drain per process
+  // On this thread's stack: the drain of a failed child may still run
+  // (a process it left holds the pipe) when the next child's drain starts.
+  char buffer[kBufferCapacity];
   DWORD got = 0;
   // Until the read fails: the child and everyone who inherited the write end
   // have closed it. A read of zero bytes is a zero-byte write of the child,
   // not the end, and stopping there would leave its later output unread.
   while (ReadFile(pipe.get(), buffer, sizeof(buffer), &got, nullptr)) {
+    CriticalSectionScope tail(host().tailLock);
+    host().tail.append(buffer, got);
   }
   logLine(L"consuming output done");
   return 0;

@@ -8,7 +8,9 @@
 #include "base/arguments.h"
 #include "base/capacity.h"
 #include "service/child_command_line.h"
+#include "service/failure_report.h"
 #include "service/host_status.h"
+#include "service/restart_policy.h"
 
 namespace zvt {
 namespace {
@@ -233,6 +235,111 @@ TEST(HostStatus, AChildThatCannotStart) {
   EXPECT_EQ(1066u, status.record().win32ExitCode);
   EXPECT_EQ(5000u, status.record().serviceSpecificExitCode);
   EXPECT_EQ(0x30u, status.record().serviceType);
+}
+
+// A stop in progress: rising check points, then STOPPED with ERROR_TIMEOUT;
+// a stop while a restart is pending stops at once.
+TEST(HostStatus, StopTicksTimeoutAndStopBeforeRestart) {
+  HostStatus s;
+  s.childStarted();
+  EXPECT_FALSE(s.stopPendingTick());  // nothing pending yet
+  s.control(kControlStop);
+  EXPECT_TRUE(s.stopRequested());
+  uint32_t before = s.record().checkPoint;
+  ASSERT_TRUE(s.stopPendingTick());
+  ASSERT_TRUE(s.stopPendingTick());
+  EXPECT_EQ(before + 2, s.record().checkPoint);
+  EXPECT_EQ(kHostStateStopPending, s.record().currentState);
+  EXPECT_EQ(kStopTickWaitHintMs, s.record().waitHint);
+  s.stopTimedOut();
+  EXPECT_EQ(kHostStateStopped, s.record().currentState);
+  EXPECT_EQ(kErrorTimeout, s.record().win32ExitCode);
+  EXPECT_FALSE(s.stopPendingTick());
+
+  HostStatus r;
+  r.childStarted();
+  EXPECT_FALSE(r.childEnded(3));  // failed: no report, a restart may follow
+  r.control(kControlStop);       // during the delay: nothing to tell the child
+  r.stoppedBeforeRestart();
+  EXPECT_EQ(kHostStateStopped, r.record().currentState);
+  EXPECT_EQ(0u, r.record().win32ExitCode);
+}
+
+TEST(RestartPolicy, LimitWithinTheWindowAndAGrowingDelay) {
+  RestartPolicy off({});
+  EXPECT_FALSE(off.childFailed(0).restart);
+
+  RestartPolicy p({2, 1000, 60000, false});
+  RestartDecision first = p.childFailed(0);
+  EXPECT_TRUE(first.restart);
+  EXPECT_EQ(1000u, first.delayMs);
+  EXPECT_EQ(1u, first.restartsInWindow);
+  EXPECT_TRUE(p.childFailed(5000).restart);
+  EXPECT_FALSE(p.childFailed(10000).restart);  // two within the minute already
+  EXPECT_TRUE(p.childFailed(60000).restart);   // the first has left the window
+
+  RestartPolicy forever({1, 0, 0, false});  // window 0: the limit holds for good
+  EXPECT_TRUE(forever.childFailed(0).restart);
+  EXPECT_FALSE(forever.childFailed(100000000).restart);
+
+  RestartPolicy grows({10, 1000, 0, true});
+  EXPECT_EQ(1000u, grows.childFailed(0).delayMs);
+  EXPECT_EQ(2000u, grows.childFailed(1).delayMs);
+  EXPECT_EQ(4000u, grows.childFailed(2).delayMs);
+  RestartPolicy capped({100, kMaxRestartDelayMs / 2 + 1, 0, true});
+  capped.childFailed(0);
+  EXPECT_EQ(kMaxRestartDelayMs, capped.childFailed(1).delayMs);
+}
+
+TEST(OutputTail, KeepsTheLastBytesAndKnowsWhenItCut) {
+  OutputTail t(8);
+  t.append("abc", 3);
+  t.append("defgh", 5);
+  EXPECT_EQ("abcdefgh", t.bytes());
+  EXPECT_FALSE(t.cut());
+  t.append("ij", 2);
+  EXPECT_EQ("cdefghij", t.bytes());
+  EXPECT_TRUE(t.cut());
+  OutputTail big(4);
+  big.append("0123456789", 10);
+  EXPECT_EQ("6789", big.bytes());
+  EXPECT_TRUE(big.cut());
+}
+
+TEST(FailureReport, NamesServiceExitCodeRestartAndOutput) {
+  FailureFacts f;
+  f.serviceName = u"svc";
+  f.exitCode = 1;
+  f.outputTail = u"No JVM found.\r\n\r\n";
+  FailureReport off = failureReport(f);
+  EXPECT_EQ(u"Service 'svc': the application process ended with exit code 1; it is not started again (restart on "
+            u"failure is off).",
+            off.summary);
+  EXPECT_EQ(u"No JVM found.", off.output);
+
+  f.restarting = true;
+  f.delayMs = 1500;
+  f.restartsInWindow = 2;
+  f.restartLimit = 3;
+  f.restartWindowMs = 600000;
+  f.exitCode = 0xC0000005;
+  f.outputCut = true;
+  FailureReport again = failureReport(f);
+  EXPECT_NE(std::u16string::npos, again.summary.find(u"exit code 3221225477 (0xC0000005)"));
+  EXPECT_NE(std::u16string::npos, again.summary.find(u"started again in 1.5 s (restart 2 of at most 3 within 600 s)"));
+  EXPECT_EQ(u"...No JVM found.", again.output);
+
+  f.restarting = false;
+  f.outputTail.clear();
+  EXPECT_NE(std::u16string::npos, failureReport(f).summary.find(u"not started again: 3 restarts within 600 s"));
+  EXPECT_EQ(u"(none)", failureReport(f).output);
+
+  FailureFacts stop;
+  stop.serviceName = u"svc";
+  stop.kind = FailureKind::StopTimedOut;
+  stop.stopTimeoutSeconds = 30;
+  EXPECT_EQ(u"Service 'svc': the application did not end within the stop timeout of 30 s; its processes were ended.",
+            failureReport(stop).summary);
 }
 
 TEST(HostServiceName, FirstArgumentOfOneTo5999Units) {

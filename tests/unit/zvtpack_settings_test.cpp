@@ -28,6 +28,8 @@ Sample sampleFor(const config::KeyInfo& k) {
       return {"true", "1"};
     case ValueKind::Integer:
       return {"-7", "-7"};
+    case ValueKind::Count:
+      return {"7", "7"};
     case ValueKind::Choice:
       return {nullptr, nullptr};
     case ValueKind::Version:
@@ -293,6 +295,8 @@ TEST(Checks, WrongTypesAndIntegersOutOfRange) {
       {"[splash.line1]\ntext-value1 = -2147483649\n",
        "2:15: error: splash.line1.text-value1: the integer "
        "-2147483649 is out of range (-2147483648 to 2147483647)"},
+      {"[service]\nstop-timeout = -1\n",
+       "2:16: error: service.stop-timeout: the integer -1 is out of range (0 to 2147483647)"},
       {"[splash.line1]\ncolour = [0, 256, 0]\n", "2:14: error: splash.line1.colour: the integer 256 is out of range"},
       {"[splash.line1]\ncolour = '0,0,0'\n", "2:10: error: splash.line1.colour: expected [red, green, blue]"},
       {"[java]\nvm-options = 1.5\n", "2:14: error: java.vm-options: expected a string, not a floating-point number"},

@@ -22,6 +22,8 @@ std::string typeOf(const KeyInfo& k) {
       return "true/false";
     case ValueKind::Integer:
       return "integer";
+    case ValueKind::Count:
+      return "integer, 0 or more";
     case ValueKind::Choice: {
       std::string out;
       for (size_t i = 0; i < k.choiceCount; ++i)

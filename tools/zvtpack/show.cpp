@@ -116,7 +116,9 @@ bool namedValue(const KeyInfo& info, const CodePage& cp, const std::string& valu
       out = Node::makeBoolean(value == "1");
       break;
     case ValueKind::Integer:
+    case ValueKind::Count:
       if (!parseCanonicalInt(value, n)) return false;
+      if (info.kind == ValueKind::Count && n < 0) return false;  // shown raw: the name takes no negative
       out = Node::makeInteger(n);
       break;
     case ValueKind::Choice:

@@ -155,9 +155,10 @@ bool Converter::entry(const KeyInfo& info, const Node& v, std::string& out) {
       if (!expect(v, Node::Type::Boolean, name)) return false;
       out = v.boolean ? "1" : "0";
       return true;
-    case ValueKind::Integer: {
+    case ValueKind::Integer:
+    case ValueKind::Count: {
       int64_t n;
-      if (!integer(v, name, INT32_MIN, INT32_MAX, n)) return false;
+      if (!integer(v, name, info.kind == ValueKind::Count ? 0 : INT32_MIN, INT32_MAX, n)) return false;
       out = std::to_string(n);
       return true;
     }

@@ -56,6 +56,12 @@ void traceProbe() {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  // A process an application leaves running (standin.grandchild): it only
+  // sleeps, and is no probe.
+  if (argc == 3 && std::wstring(argv[1]) == L"-standinSleep") {
+    Sleep(static_cast<DWORD>(_wtol(argv[2])));
+    return 0;
+  }
   std::wstring self = exePath();
   std::wstring home = homeFor(self, 1);
   std::wstring dir = standinDir(home);

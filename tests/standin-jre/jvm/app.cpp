@@ -56,6 +56,33 @@ void waitForStopLine() {
   trace(JsonLine("stdinStop").text("reason", "eof"));
 }
 
+// An application that does not stop: it reads its input (recording each
+// line) and, at its end, goes on for ever, as one hung in a shutdown hook.
+void ignoreStopLine() {
+  HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
+  std::string line;
+  while (in != nullptr && in != INVALID_HANDLE_VALUE && readLine(in, &line)) {
+    trace(JsonLine("stdinLine").text("line", line));
+  }
+  trace(JsonLine("stdinIgnored"));
+  Sleep(INFINITE);
+}
+
+// A process the application starts and leaves running: this runtime's
+// java.exe, sleeping ten minutes, with none of the application's handles.
+void startGrandchild() {
+  std::wstring command = L"\"" + traceHome() + L"\\bin\\java.exe\" -standinSleep 600000";
+  STARTUPINFOW si{};
+  si.cb = sizeof(si);
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi)) {
+    fatal("cannot start the grandchild process");
+  }
+  trace(JsonLine("grandchild").number("pid", static_cast<int64_t>(pi.dwProcessId)));
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+}
+
 LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcW(hwnd, message, wParam, lParam);
 }
@@ -112,12 +139,15 @@ jvalue launcherMain(Env& env, Object*, const std::vector<jvalue>&) {
   if (!window.empty()) openWindow(window);
   long nonDaemonMs = propertyInt("standin.nonDaemonMs", 0);
   if (nonDaemonMs > 0) startNonDaemonThread(nonDaemonMs);
+  if (property("standin.grandchild") == "true") startGrandchild();
   long sleepMs = propertyInt("standin.sleepMs", 0);
   if (sleepMs > 0) Sleep(static_cast<DWORD>(sleepMs));
 
   std::string app = property("standin.app", "record");
   if (app == "waitStdin") {
     waitForStopLine();
+  } else if (app == "ignoreStop") {
+    ignoreStopLine();
   } else if (app == "throw") {
     throwNew(env, "java/lang/RuntimeException",
              widen(property("standin.throwMessage", "stand-in application failure")));
