@@ -15,6 +15,11 @@ using ArgumentList = std::vector<std::wstring>;
 // Appends the arguments found in `text` to `list`.
 void splitArguments(const std::wstring& text, ArgumentList& list);
 
+// Where splitArguments finds a quote that nothing closes, or npos. Such a
+// quote is no error to the launcher: the argument it opens takes the rest of
+// the text, blanks and all, so the packer refuses it.
+size_t unclosedQuote(const std::wstring& text);
+
 // The literal last argument that marks the service child.
 extern const wchar_t* const kRestartMarker;
 

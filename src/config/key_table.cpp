@@ -36,7 +36,7 @@ const KeyInfo kKeys[] = {
     {101, Accessor::WStr, kStr,
      "Service name: the name /install registers and the other service commands address. A name given after a "
      "service switch on the command line takes its place.",
-     "service.name", ValueKind::ServiceName, "no name: the service commands fail"},
+     "service.name", ValueKind::ServiceName, "no name: the service commands fail", nullptr, 0, false, true},
     {102, Accessor::Int, 0, "Write the Java application's standard error to the file logs.error-file.",
      "logs.error-enabled", F, "false"},
     {103, Accessor::WStr, kStr,
@@ -62,15 +62,15 @@ const KeyInfo kKeys[] = {
     {122, Accessor::StrAndWStr, kStr,
      "Main class of the application; in module mode the module name, a slash and the class name "
      "(\"app.module/com.example.Main\").",
-     "application.main-class", T, "empty"},
+     "application.main-class", T, "empty", nullptr, 0, false, true},
     {123, Accessor::WStr, kStr,
      "VM options, expanded, separated by blanks; quotes group. \"-include-options <file>\" reads options from a "
      "file.",
-     "java.vm-options", T, "none"},
+     "java.vm-options", ValueKind::Arguments, "none"},
     {124, Accessor::WStr, kShortBufferCapacity,
      "Application arguments, expanded, placed after the first program argument; separated by blanks, quotes "
      "group.",
-     "application.arguments", T, "none"},
+     "application.arguments", ValueKind::Arguments, "none"},
     {125, Accessor::Int, 0,
      "Command-line arguments that start with \"-J\" become VM options (without the \"-J\") and are not passed to "
      "main.",

@@ -15,6 +15,7 @@ enum class Accessor { Int, Str, WStr, Copy, StrAndWStr };
 // block's text.
 enum class ValueKind {
   Text,            // a string, stored in the ANSI code page
+  Arguments,       // a string the launcher splits at blanks, quotes grouping
   Flag,            // true/false, stored "1"/"0"
   Integer,         // a 32-bit integer, stored in decimal
   Count,           // a 32-bit integer of 0 or more (seconds, counts), stored in decimal
@@ -49,6 +50,7 @@ struct KeyInfo {
   const Choice* choices = nullptr;
   size_t choiceCount = 0;
   bool acceptsInteger = false;  // a Choice that also takes a plain integer
+  bool required = false;        // a configuration without it is refused
 };
 
 struct MessageInfo {

@@ -4,6 +4,12 @@ namespace zvt {
 
 const char* serviceNameProblem(const std::wstring& name) {
   if (name.empty()) return "the name is empty";
+  if (name.find_first_not_of(L' ') == std::wstring::npos) return "the name is only blanks";
+  // The manager keeps them, so the service exists under a name nobody sees
+  // whole: "net start" and the service list need the blanks typed exactly.
+  if (name.front() == L' ' || name.back() == L' ') {
+    return "blanks at the start or end of the name become part of it; leave them out";
+  }
   if (name.size() > kScmServiceNameMax) return "the Service Control Manager accepts at most 256 characters";
   if (name.find_first_of(L"/\\") != std::wstring::npos) {
     return "the Service Control Manager refuses \"/\" and \"\\\" in service names";

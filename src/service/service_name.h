@@ -14,7 +14,9 @@ constexpr size_t kScmServiceNameMax = 256;
 // Why the Service Control Manager would refuse `name` (UTF-16 units), or
 // nullptr when it would accept it: empty, longer than 256 characters, or
 // containing "/" or "\" (the manager keeps services under registry keys
-// named after them).
+// named after them). Names of blanks only or with blanks at either end are
+// refused as well: the manager takes them, but nobody finds the service
+// under the name they see.
 const char* serviceNameProblem(const std::wstring& name);
 
 // The same for an entry of a dependency list, which names a service, or a

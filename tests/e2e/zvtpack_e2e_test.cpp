@@ -118,7 +118,8 @@ TEST(PackerOnWindows, PackShowPackAndAFaultWithItsLine) {
   EXPECT_TRUE(first == second) << "show, then pack, changed the executable";
 
   // A fault: its file, line and column, exit code 1, the output untouched.
-  ASSERT_TRUE(test::writeFileBytes(box.file(L"bad.toml"), "[service]\nname = 'Bestell/dienst'\n"));
+  ASSERT_TRUE(test::writeFileBytes(box.file(L"bad.toml"),
+                                   "[service]\nname = 'Bestell/dienst'\n[application]\nmain-class = 'a.Main'\n"));
   test::RunResult bad = zvtpack(L"pack " + test::quote(g_template) + L" bad.toml out.exe", box.path());
   EXPECT_EQ(1u, bad.exitCode);
   EXPECT_TRUE(contains(bad.err, "bad.toml:2:8: error: service.name: \"Bestell/dienst\"")) << bad.err;
@@ -135,7 +136,8 @@ TEST(PackerOnWindows, ThePackedLauncherReadsItsSettings) {
   const std::wstring description = L"Bestellungen f\x00FCr Kunden \x2013 \x6CE8\x6587";
   ServiceRemover remover(name);
   const std::string config = "[service]\nname = \"" + utf16ToUtf8(name) + "\"\ndescription = \"" +
-                             utf16ToUtf8(description) + "\"\n[launcher]\nkind = \"service\"\n";
+                             utf16ToUtf8(description) +
+                             "\"\n[application]\nmain-class = \"com.example.Main\"\n[launcher]\nkind = \"service\"\n";
   ASSERT_TRUE(test::writeFileBytes(box.file(L"svc.toml"), config));
   test::RunResult packed = zvtpack(L"pack " + test::quote(g_template) + L" svc.toml Bestell.exe", box.path());
   ASSERT_EQ(0u, packed.exitCode) << packed.err;

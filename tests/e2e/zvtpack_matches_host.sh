@@ -49,6 +49,8 @@ cat >bad.toml <<'TOML'
 [service]
 nmae = "x"
 name = "Bestell/dienst"
+[application]
+main-class = "com.example.Main"
 [java]
 min-version = "17-ea"
 [localized.de-AT]

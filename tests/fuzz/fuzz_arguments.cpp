@@ -39,6 +39,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (const std::wstring& argument : list) total += argument.size();
   if (total > text.size()) __builtin_trap();
   if (text.find_first_of(L"\"'") == std::wstring::npos && list != words(text)) __builtin_trap();
+  // A text without an unclosed quote gets one by a quote at its end, and
+  // one with an unclosed quote keeps it there whatever follows.
+  const size_t unclosed = zvt::unclosedQuote(text);
+  if (unclosed == std::wstring::npos) {
+    if (zvt::unclosedQuote(text + L"'") != text.size()) __builtin_trap();
+  } else if (unclosed >= text.size() || (text[unclosed] != L'"' && text[unclosed] != L'\'') ||
+             zvt::unclosedQuote(text + L" x y") != unclosed) {
+    __builtin_trap();
+  }
   // Splitting appends: a second text goes behind the first one's arguments.
   zvt::ArgumentList twice = list;
   zvt::splitArguments(text, twice);

@@ -18,17 +18,21 @@ class EveryFileExists final : public zvt::pack::FileProbe {
   }
 };
 
-bool read(const std::string& text, zvt::pack::PackPlan& plan) {
+bool read(const std::string& text, zvt::pack::PackPlan& plan, zvt::pack::Scope scope = zvt::pack::Scope::Fragment) {
   zvt::pack::Node root;
   zvt::pack::ReadError error;
-  if (!zvt::pack::readToml(text, root, error)) return false;
+  if (!zvt::pack::readToml(text, root, error)) {
+    // A refusal always says why.
+    if (error.message.empty()) __builtin_trap();
+    return false;
+  }
   static const EveryFileExists probe;
   zvt::pack::ReadContext context;
   context.source = &text;
   context.files = &probe;
+  context.scope = scope;
   zvt::pack::Diagnostics diagnostics;
   bool ok = zvt::pack::buildPlan(root, context, plan, diagnostics);
-  // A refusal always says why.
   if (ok != diagnostics.empty()) __builtin_trap();
   return ok;
 }
@@ -45,8 +49,14 @@ bool sameMessages(const std::vector<zvt::block::Message>& a, const std::vector<z
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
+  // Every setting on its own; a whole configuration asks only for more.
   zvt::pack::PackPlan plan;
-  if (!read(text, plan)) return 0;
+  zvt::pack::PackPlan whole;
+  const bool wholeOk = read(text, whole, zvt::pack::Scope::WholeConfiguration);
+  if (!read(text, plan)) {
+    if (wholeOk) __builtin_trap();
+    return 0;
+  }
 
   zvt::pack::ShowOptions options;
   options.codePage = plan.codePage;

@@ -36,6 +36,20 @@ TEST(SplitArguments, Table) {
   for (const auto& c : cases) EXPECT_EQ(c.expected, split(c.text)) << "input: " << std::string(c.text, c.text + wcslen(c.text));
 }
 
+// The quote that opens an argument no quote of its kind closes; a quote of
+// the other kind inside a quoted part is an ordinary character.
+TEST(SplitArguments, UnclosedQuoteIsFoundWhereItOpens) {
+  const size_t npos = std::wstring::npos;
+  struct Case {
+    const wchar_t* text;
+    size_t at;
+  } cases[] = {
+      {L"x'y", 1},     {L"\"a\" 'b c", 4},         {L"a\"b\"c'd", 5}, {L"'x \"y' z", npos},
+      {L"\"\"", npos}, {L"-Da=1 -Db='2 3'", npos}, {L"", npos},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.at, unclosedQuote(c.text)) << std::string(c.text, c.text + wcslen(c.text));
+}
+
 TEST(SplitArguments, AppendsToAnExistingList) {
   ArgumentList list = {L"first"};
   splitArguments(L"second third", list);

@@ -2,12 +2,15 @@
 // steps, file errors as messages (never an abort), outputs that are never
 // half written, convert.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "cli.h"
 #include "config/key_table.h"
 #include "docs.h"
+#include "file_io.h"
 #include "pack.h"
 #include "support/test_image.h"
 #include "zvtpack_support.h"
@@ -21,10 +24,19 @@ struct Outcome {
   std::string err;
 };
 
+// The least a configuration names: the service and the class to start.
+const char* const kMinimal = "[service]\nname = 'Svc'\n[application]\nmain-class = 'com.example.Main'\n";
+
 Outcome zvtpack(const std::vector<std::string>& args) {
   Outcome r;
   r.code = pack::runZvtpack(args, r.out, r.err);
   return r;
+}
+
+// Every failed run ends with the same words, whatever failed.
+bool endsWithNothingWritten(const Outcome& r) {
+  const std::string tail = "; nothing written\n";
+  return r.err.size() >= tail.size() && r.err.compare(r.err.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 class Cli : public ::testing::Test {
@@ -64,6 +76,7 @@ TEST_F(Cli, HelpGoesToStandardOutputAndListsTheCommands) {
     EXPECT_EQ(2, r.code) << (bad.empty() ? "" : bad[0]);
     EXPECT_TRUE(r.out.empty());
     EXPECT_NE(std::string::npos, r.err.find("zvtpack --help")) << r.err;
+    EXPECT_TRUE(endsWithNothingWritten(r)) << r.err;
   }
 }
 
@@ -116,10 +129,10 @@ TEST_F(Cli, IncludedFilesWrittenOutByShowPackTheSameExecutable) {
   test::writeFile(file("build/app.jar"), std::string("PK\x03\x04 app", 8));
   test::writeFile(file("build/lib/native x.dll"), std::string(70000, 'd'));
   test::writeFile(file("build/empty.txt"), "");
-  test::writeFile(file("svc.toml"),
-                  "[service]\nname = 'Svc'\n[[files]]\nsource = 'build/app.jar'\n[[files]]\n"
-                  "source = 'build/lib/native x.dll'\nname = 'lib\\native x.dll'\n[[files]]\n"
-                  "source = 'build/empty.txt'\n");
+  test::writeFile(file("svc.toml"), std::string(kMinimal) +
+                                        "[[files]]\nsource = 'build/app.jar'\n[[files]]\n"
+                                        "source = 'build/lib/native x.dll'\nname = 'lib\\native x.dll'\n[[files]]\n"
+                                        "source = 'build/empty.txt'\n");
   Outcome first = zvtpack({"pack", templ(), file("svc.toml"), file("a.exe")});
   ASSERT_EQ(0, first.code) << first.err;
   EXPECT_NE(std::string::npos, first.out.find("3 included files")) << first.out;
@@ -142,6 +155,7 @@ TEST_F(Cli, IncludedFilesWrittenOutByShowPackTheSameExecutable) {
 // those names read through the code page, and never outside the directory.
 TEST_F(Cli, ShowWritesIncludedFilesOnlyInsideItsDirectory) {
   block::Content c;
+  c.entries = {{101, "Svc"}, {122, "a.Main"}};
   c.files = {{{'u'}}};
   pack::setIncludedFileEntries(c, {"lib\\Gr\xFC\xDF.txt"});
   std::vector<uint8_t> image;
@@ -167,12 +181,13 @@ TEST_F(Cli, ShowWritesIncludedFilesOnlyInsideItsDirectory) {
 
 // Every file error is a message and exit code 1, never an abort.
 TEST_F(Cli, FileErrorsAreMessages) {
-  test::writeFile(file("ok.toml"), "[service]\nname = 'Svc'\n");
+  test::writeFile(file("ok.toml"), kMinimal);
   std::filesystem::create_directories(file("adir"));
   test::writeFile(file("withdir.toml"), "[[files]]\nsource = 'adir'\n");
+  test::writeFile(file("syntax.toml"), "[service]\nname = Svc\n");
   struct Case {
     std::vector<std::string> args;
-    const char* error;
+    std::string error;
   } cases[] = {
       {{"show", dir.path()}, "it is a directory"},
       {{"show", file("none.exe")}, "no such file"},
@@ -183,20 +198,27 @@ TEST_F(Cli, FileErrorsAreMessages) {
       {{"pack", templ(), file("none.toml"), file("out.exe")}, "no such file"},
       {{"pack", templ(), file("withdir.toml"), file("out.exe")}, "withdir.toml:2:10: error: files.source: "},
       {{"pack", templ(), file("ok.toml"), dir.path()}, "it is a directory"},
-      {{"pack", templ(), file("ok.toml"), file("no/such/dir/out.exe")}, "cannot create"},
+      {{"pack", templ(), file("syntax.toml"), file("out.exe")}, "syntax.toml:2:8: error: text goes in quotes"},
+      // The output's path and the system's reason, not a temporary name.
+      {{"pack", templ(), file("ok.toml"), file("no/such/dir/out.exe")},
+       "zvtpack: cannot write " + file("no/such/dir/out.exe") + ": No such file or directory; nothing written\n"},
+      {{"init", file("no/such/dir/new.toml")}, "cannot write " + file("no/such/dir/new.toml") + ": No such file"},
+      {{"convert", file("none.txt"), file("c.toml")}, "no such file"},
   };
   for (const Case& c : cases) {
     Outcome r = zvtpack(c.args);
     EXPECT_EQ(1, r.code) << c.args[1];
     EXPECT_NE(std::string::npos, r.err.find(c.error)) << c.error << "\ngot: " << r.err;
+    EXPECT_TRUE(endsWithNothingWritten(r)) << r.err;
     EXPECT_FALSE(exists("out.exe"));
   }
+  EXPECT_FALSE(exists("c.toml"));
   EXPECT_TRUE(noPartialFiles());
 }
 
 TEST_F(Cli, AFailedPackLeavesTheOutputAsItWas) {
   test::writeFile(file("out.exe"), "previous launcher");
-  test::writeFile(file("bad.toml"), "[service]\nname = 'a/b'\n");
+  test::writeFile(file("bad.toml"), "[service]\nname = 'a/b'\n[application]\nmain-class = 'a.Main'\n");
   Outcome r = zvtpack({"pack", templ(), file("bad.toml"), file("out.exe")});
   EXPECT_EQ(1, r.code);
   EXPECT_NE(std::string::npos, r.err.find("bad.toml:2:8: error: service.name")) << r.err;
@@ -209,7 +231,7 @@ TEST_F(Cli, AFailedPackLeavesTheOutputAsItWas) {
   test::putU32(broken, 0x80 + 24 + 0xE0 + 2 * 40 + 16, 0);
   test::putU32(broken, 0x80 + 24 + 0xE0 + 2 * 40 + 20, 0);
   test::writeFile(file("broken.exe"), broken);
-  test::writeFile(file("ok.toml"), "[service]\nname = 'Svc'\n");
+  test::writeFile(file("ok.toml"), kMinimal);
   r = zvtpack({"pack", file("broken.exe"), file("ok.toml"), file("out.exe")});
   EXPECT_EQ(1, r.code);
   EXPECT_NE(std::string::npos, r.err.find("no raw data")) << r.err;
@@ -221,9 +243,93 @@ TEST_F(Cli, AFailedPackLeavesTheOutputAsItWas) {
   EXPECT_TRUE(noPartialFiles());
 }
 
+// An existing output that is not a regular file is left alone: a named
+// pipe, a link (to a file or to nothing) or a device is never replaced by the
+// packed launcher, nor written through.
+TEST_F(Cli, OutputsThatAreNotRegularFilesAreRefused) {
+  test::writeFile(file("ok.toml"), kMinimal);
+  test::writeFile(file("target.exe"), "someone else's file");
+  ASSERT_EQ(0, ::mkfifo(file("pipe.exe").c_str(), 0600));
+  std::filesystem::create_symlink(file("target.exe"), file("link.exe"));
+  std::filesystem::create_symlink(file("nowhere.exe"), file("dangling.exe"));
+  struct Case {
+    const char* output;
+    const char* what;
+  } cases[] = {
+      {"pipe.exe", "a named pipe (FIFO)"}, {"link.exe", "a symbolic link"}, {"dangling.exe", "a symbolic link"}};
+  auto refusal = [this](const char* output, const char* what) {
+    return "zvtpack: cannot write " + file(output) + ": it is " + what +
+           ", not a regular file; zvtpack writes only new or regular files (name the file itself, or another "
+           "path); nothing written\n";
+  };
+  for (const Case& c : cases) {
+    Outcome r = zvtpack({"pack", templ(), file("ok.toml"), file(c.output)});
+    EXPECT_EQ(1, r.code) << c.output;
+    EXPECT_EQ(refusal(c.output, c.what), r.err);
+  }
+  // init writes only where nothing exists; a dangling link looks like that.
+  Outcome r = zvtpack({"init", file("dangling.exe")});
+  EXPECT_EQ(1, r.code);
+  EXPECT_EQ(refusal("dangling.exe", "a symbolic link"), r.err);
+  EXPECT_TRUE(std::filesystem::is_fifo(file("pipe.exe")));
+  EXPECT_TRUE(std::filesystem::is_symlink(file("link.exe")));
+  EXPECT_TRUE(std::filesystem::is_symlink(file("dangling.exe")));
+  EXPECT_EQ("someone else's file", test::readFile(file("target.exe")));
+  EXPECT_FALSE(exists("nowhere.exe"));
+  EXPECT_TRUE(noPartialFiles());
+}
+
+// A configuration larger than any real one is refused before it is read.
+TEST_F(Cli, AConfigurationBeyondTheSizeLimitIsRefusedUnread) {
+  {
+    std::ofstream big(file("big.toml"), std::ios::binary);
+    big << kMinimal << "# ";
+  }
+  std::filesystem::resize_file(file("big.toml"), pack::kConfigurationSizeLimit + 1);
+  Outcome r = zvtpack({"pack", templ(), file("big.toml"), file("out.exe")});
+  EXPECT_EQ(1, r.code);
+  EXPECT_EQ("zvtpack: cannot read " + file("big.toml") +
+                ": it has 16777217 bytes, more than the limit of 16777216 "
+                "bytes (16 MiB) for such a file; nothing written\n",
+            r.err);
+  EXPECT_FALSE(exists("out.exe"));
+  // A file of exactly the limit is read.
+  test::writeFile(file("ten.txt"), "0123456789");
+  std::vector<uint8_t> bytes;
+  std::string error;
+  EXPECT_TRUE(pack::readWholeFile(file("ten.txt"), bytes, error, 10)) << error;
+  EXPECT_EQ(10u, bytes.size());
+  EXPECT_FALSE(pack::readWholeFile(file("ten.txt"), bytes, error, 9));
+  EXPECT_NE(std::string::npos, error.find("it has 10 bytes, more than the limit of 9 bytes")) << error;
+}
+
+// show --files writes every included file or none.
+TEST_F(Cli, ShowWritesTheIncludedFilesAllOrNone) {
+  block::Content c;
+  c.entries = {{101, "Svc"}, {122, "a.Main"}};
+  c.files = {{{'a'}}, {{'b'}}};
+  pack::setIncludedFileEntries(c, {"a.jar", "lib\\b.jar"});
+  std::vector<uint8_t> image;
+  std::string error;
+  ASSERT_TRUE(pack::packImage(test::makeImage(3), c, image, error));
+  test::writeFile(file("two.exe"), image);
+  // The second name is taken by a directory.
+  std::filesystem::create_directories(file("out/lib/b.jar"));
+  Outcome r = zvtpack({"show", "--files", file("out"), file("two.exe")});
+  EXPECT_EQ(1, r.code);
+  EXPECT_EQ("zvtpack: cannot write " + file("out") + "/lib/b.jar: it is a directory; nothing written\n", r.err);
+  EXPECT_FALSE(exists("out/a.jar"));
+  std::filesystem::remove(file("out/lib/b.jar"));
+  r = zvtpack({"show", "--files", file("out"), file("two.exe")});
+  EXPECT_EQ(0, r.code) << r.err;
+  EXPECT_EQ("a", test::readFile(file("out/a.jar")));
+  EXPECT_EQ("b", test::readFile(file("out/lib/b.jar")));
+  EXPECT_TRUE(noPartialFiles());
+}
+
 TEST_F(Cli, TheOutputIsNeverTheTemplateOrTheConfiguration) {
   const std::string original = test::readFile(templ());
-  test::writeFile(file("ok.toml"), "[service]\nname = 'Svc'\n");
+  test::writeFile(file("ok.toml"), kMinimal);
   Outcome r = zvtpack({"pack", templ(), file("ok.toml"), templ()});
   EXPECT_EQ(1, r.code);
   EXPECT_NE(std::string::npos, r.err.find("is the template itself")) << r.err;
@@ -246,6 +352,7 @@ TEST_F(Cli, AnOldDescriptionIsConvertedWithAWarningForEveryEscape) {
                   "set de\n"
                   "message 1000 Fehler\n"
                   "end\n"
+                  "entry 122 com.example.Main\n"
                   "file app.jar build/app.jar\n");
   Outcome packed = zvtpack({"pack", templ(), file("old.txt"), file("out.exe")});
   EXPECT_EQ(1, packed.code);
@@ -280,7 +387,7 @@ TEST_F(Cli, AnOldDescriptionIsConvertedWithAWarningForEveryEscape) {
 TEST(Docs, TheDemoConfigurationPacks) {
   const std::string text = test::readFile(std::string(ZVT_SOURCE_DIR) + "/demo/myservice.toml");
   ASSERT_FALSE(text.empty());
-  test::Checked r = test::check(text);
+  test::Checked r = test::checkWhole(text);
   EXPECT_TRUE(r.ok) << r.errors;
   EXPECT_EQ("ZvtDemoService", r.entry(101));
   EXPECT_EQ("Tcpip,Dnscache", r.entry(149));

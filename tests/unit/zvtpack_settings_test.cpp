@@ -24,6 +24,8 @@ Sample sampleFor(const config::KeyInfo& k) {
   switch (k.kind) {
     case ValueKind::Text:
       return {"\"x y\"", "x y"};
+    case ValueKind::Arguments:
+      return {"\"-Da='x y' -Db\"", "-Da='x y' -Db"};
     case ValueKind::Flag:
       return {"true", "1"};
     case ValueKind::Integer:
@@ -184,6 +186,29 @@ dependencies = ["Tcpip", "Dnscache"]
   }
 }
 
+// Checking reads a value once: a value of a megabyte is stored, or refused
+// with one error, in about the time it takes to read it.
+TEST(Conversions, AValueOfAMegabyteIsCheckedInOnePass) {
+  const std::string mega(1 << 20, 'v');
+  test::Checked r = check("[keys]\n150 = '" + mega + "'\n");
+  ASSERT_TRUE(r.ok) << r.errors.substr(0, 300);
+  EXPECT_TRUE(r.entry(150) == mega);
+
+  std::string blanks;
+  for (size_t i = 0; i < (1u << 19); ++i) blanks += "x ";
+  r = check("[java]\nvm-options = '" + blanks + "'\n");
+  EXPECT_EQ(
+      "2:14: error: java.vm-options: the launcher reads at most 5999 bytes of this setting; the value has 1048576\n",
+      r.errors);
+
+  std::string cyrillic;
+  for (size_t i = 0; i < (1u << 19); ++i) cyrillic += "\xD0\xAF";
+  r = check("[keys]\n151 = '" + cyrillic + "'\n");
+  EXPECT_EQ(1u, std::count(r.errors.begin(), r.errors.end(), '\n')) << r.errors.substr(0, 300);
+  EXPECT_NE(std::string::npos, r.errors.find("2:8: error: keys.151: U+042F")) << r.errors.substr(0, 300);
+  EXPECT_NE(std::string::npos, r.errors.find("; 524287 more characters of this value")) << r.errors.substr(0, 300);
+}
+
 TEST(Conversions, LocalizedSetsAreStoredGeneralBeforeSpecific) {
   test::Checked r = check(R"(
 [localized.de_AT]
@@ -259,6 +284,22 @@ void expectFaults(const std::vector<Fault>& faults) {
   }
 }
 
+// One error a value, at its first offending character, naming the code
+// page the file chose.
+TEST(Encodings, AValueTheCodePageCannotCarryIsOneErrorNamingThatCodePage) {
+  expectFaults({
+      // Cyrillic fits code page 1251, but the service name is widened byte by
+      // byte: only 15 characters of 1251 keep their number.
+      {"[packer]\ncode-page = 1251\n[service]\nname = \"\xD0\xA1\xD0\xBB\xD1\x83\xD0\xB6\xD0\xB1\xD0\xB0\"\n",
+       "4:9: error: service.name: U+0421 '\xD0\xA1' would reach the launcher as U+00D1 '\xC3\x91': it reads this "
+       "setting byte by byte, so only ASCII and the characters that code page 1251 stores under their own number "
+       "(15 of U+00A0 to U+00BB) arrive unchanged; 5 more characters of this value cannot be stored either"},
+      {"[java]\napplication-id = \"a\xE6\x97\xA5\xE6\x9C\xAC\"\n",
+       "2:20: error: java.application-id: U+65E5 '\xE6\x97\xA5' cannot be stored in code page 1252 (the code page of "
+       "the machines that run the launcher goes in [packer] code-page); 1 more character of this value"},
+  });
+}
+
 TEST(Checks, UnknownNamesWithSuggestions) {
   expectFaults({
       {"[service]\nnmae = \"x\"\n", "2:1: error: unknown setting \"service.nmae\" (did you mean \"name\"?)"},
@@ -284,8 +325,20 @@ TEST(Checks, UnknownNamesWithSuggestions) {
 
 TEST(Checks, WrongTypesAndIntegersOutOfRange) {
   expectFaults({
-      {"[java]\nallow-prerelease = 1\n", "2:20: error: java.allow-prerelease: expected true or false, not an integer"},
-      {"[service]\nname = 5\n", "2:8: error: service.name: expected a string, not an integer"},
+      {"[java]\nallow-prerelease = 1\n",
+       "2:20: error: java.allow-prerelease: expected true or false, not an integer; write allow-prerelease = true"},
+      {"[service]\nname = 5\n",
+       "2:8: error: service.name: expected a string, not an integer; write it in quotes: name = \"5\""},
+      // A fix for each wrong type: quotes added or taken away, an array
+      // made, or an example of the setting.
+      {"[java]\nmin-version = 11\n",
+       "2:15: error: java.min-version: expected a string, not an integer; write it in quotes: min-version = \"11\""},
+      {"[java]\nmax-version = 1.8\n", "write it in quotes: max-version = \"1.8\""},
+      {"[java]\njdk-required = \"true\"\n", "write it without quotes: jdk-required = true"},
+      {"[splash.line1]\ntext-value1 = \"5\"\n", "write it without quotes: text-value1 = 5"},
+      {"[service]\ndependencies = \"Tcpip\"\n", "write it as an array: dependencies = [\"Tcpip\"]"},
+      {"[java]\nsearch = true\n", "for example: search = [{ home = \"jre\", local = true }, { registry = true }]"},
+      {"[packer]\ncode-page = \"1251\"\n", "write it without quotes: code-page = 1251"},
       {"service = \"x\"\n", "1:11: error: service: expected a table [service], not a string"},
       {"[application]\nclass-path = 'lib'\n", "2:14: error: application.class-path: expected an array of entries"},
       {"[application]\nclass-path = ['S0lib']\n",
@@ -320,16 +373,94 @@ TEST(Checks, VersionsTheLaunchersGrammarWouldMisread) {
       {"[java]\nmin-version = \"1.8.\"\n", "the version ends with a separator"},
       {"[java]\nmin-version = \"1.2147483648\"\n", "is larger than 2147483647"},
   });
-  for (const char* good : {"1.8", "1.8.0_201", "11.0.2+9", "17", "9-1", ""}) {
+  // The launcher reads components up to 2147483647.
+  for (const char* good : {"1.8", "1.8.0_201", "11.0.2+9", "17", "9-1", "", "2147483647", "1.8.2147483647"}) {
     test::Checked r = check(std::string("[java]\nmin-version = \"") + good + "\"\n");
     EXPECT_TRUE(r.ok) << good << "\n" << r.errors;
   }
+}
+
+// A maximum below the minimum admits no runtime. The maximum counts only
+// as many components as it has, so 1.8 above 1.8.0_201 is no contradiction.
+TEST(Checks, VersionBoundsThatExcludeEveryVersion) {
+  expectFaults({
+      {"[java]\nmin-version = \"11\"\nmax-version = \"8\"\n",
+       "3:1: error: java.max-version \"8\" is below java.min-version \"11\" (line 2): no Java version satisfies both"},
+      {"[java]\nmax-version = \"1.8\"\nmin-version = \"1.9\"\n", "2:1: error: java.max-version \"1.8\" is below"},
+      {"[keys]\n127 = \"1.7.0_80\"\n[java]\nmin-version = \"1.8\"\n",
+       "2:1: error: keys.127 \"1.7.0_80\" is below java.min-version \"1.8\" (line 4)"},
+  });
+  for (const char* bounds :
+       {"min-version = \"1.8.0_201\"\nmax-version = \"1.8\"", "min-version = \"17\"\nmax-version = \"17\"",
+        "min-version = \"1.8\"\nmax-version = \"2147483647\""}) {
+    test::Checked r = check(std::string("[java]\n") + bounds + "\n");
+    EXPECT_TRUE(r.ok) << bounds << "\n" << r.errors;
+  }
+}
+
+// The launcher splits these texts at blanks with quotes grouping; a quote
+// that nothing closes would take the rest of the text as one argument.
+TEST(Checks, UnclosedQuotesInArgumentTexts) {
+  expectFaults({
+      {"[java]\nvm-options = \"-Xmx1g -Dname='a b -Dx=1\"\n",
+       "2:29: error: java.vm-options: this ' is never closed: the launcher would read the rest of the text"},
+      {"[application]\narguments = '--title \"Orders'\n",
+       "2:22: error: application.arguments: this \" is never closed"},
+      {"[[java.version-options]]\nmajor = 17\noptions = \"-Da='x\"\n",
+       "3:16: error: java.version-options.options: this ' is never closed"},
+  });
+  test::Checked r = check("[java]\nvm-options = \"-Dq=\\\"it's\\\" -Dp='say \\\"hi\\\"'\"\n");
+  ASSERT_TRUE(r.ok) << r.errors;
+  EXPECT_EQ("-Dq=\"it's\" -Dp='say \"hi\"'", r.entry(123));
+}
+
+// What the launcher cannot run without: a whole configuration names it, and
+// a missing one is reported where it belongs, with what to write.
+TEST(Checks, AWholeConfigurationNamesTheServiceAndTheMainClass) {
+  struct Case {
+    const char* toml;
+    std::vector<std::string> errors;  // each at the start of a line, in order
+  } cases[] = {
+      {"",
+       {"1:1: error: service.name is missing; the launcher needs it: add a section [service] with name = "
+        "\"MyService\"",
+        "1:1: error: application.main-class is missing; the launcher needs it: add a section [application] with "
+        "main-class = \"com.example.Main\""}},
+      {"[service]\nname = 'Svc'\n[application]\nclass-path = [{ scan = 'lib' }]\n",
+       {"3:1: error: application.main-class is missing; the launcher needs it: add main-class = "
+        "\"com.example.Main\" under [application] (in module mode"}},
+      {"[application]\nmain-class = ''\n[service]\ndescription = 'Orders'\n",
+       {"2:1: error: application.main-class: the value is empty; the launcher needs it: write main-class = ",
+        "3:1: error: service.name is missing; the launcher needs it: add name = \"MyService\" under [service]"}},
+      // A name that is given but refused says why, once.
+      {"[service]\nname = ''\n[application]\nmain-class = 'a.Main'\n",
+       {"2:8: error: service.name: \"\": the name is empty"}},
+  };
+  for (const Case& c : cases) {
+    test::Checked r = test::checkWhole(c.toml);
+    EXPECT_FALSE(r.ok) << c.toml;
+    std::string expected;
+    for (const std::string& e : c.errors) expected += e;
+    std::string got;
+    size_t line = 0;
+    for (size_t start = 0; start < r.errors.size(); ++line) {
+      const size_t end = r.errors.find('\n', start);
+      if (line < c.errors.size()) got += r.errors.substr(start, c.errors[line].size());
+      start = end == std::string::npos ? r.errors.size() : end + 1;
+    }
+    EXPECT_EQ(c.errors.size(), line) << c.toml << "\n" << r.errors;
+    EXPECT_EQ(expected, got) << c.toml << "\n" << r.errors;
+  }
+  // Given as raw keys, they count as well.
+  test::Checked raw = test::checkWhole("[keys]\n101 = 'Svc'\n122 = 'a.Main'\n");
+  EXPECT_TRUE(raw.ok) << raw.errors;
 }
 
 TEST(Checks, EntriesTheLauncherWouldMisread) {
   expectFaults({
       {"[java]\nsearch = [{ home = 'jre', letter = 'Q' }]\n", "2:36: error: java.search: unknown search letter \"Q\""},
       {"[java]\nsearch = [{ home = 'jre;jdk' }]\n", "2:24: error: java.search: \";\" separates the entries"},
+      {"[java]\nsearch = [{ home = 'j\xC3\xA9;jdk' }]\n", "2:23: error: java.search: \";\" separates the entries"},
       {"[java]\nsearch = [{ env = 'A=B' }]\n", "2:21: error: java.search: \"=\" separates the entries"},
       {"[java]\nsearch = [{ registry = false }]\n", "2:24: error: java.search: write registry = true"},
       {"[java]\nsearch = [{ home = 'jre', env = 'X' }]\n",
@@ -358,6 +489,9 @@ TEST(Checks, ServiceNamesAndDependenciesTheServiceControlManagerRefuses) {
        "Manager refuses \"/\" and \"\\\" in service names"},
       {"[service]\nname = 'a\\b'\n", "the Service Control Manager refuses"},
       {"[service]\nname = ''\n", "2:8: error: service.name: \"\": the name is empty"},
+      {"[service]\nname = ' '\n", "2:8: error: service.name: \" \": the name is only blanks"},
+      {"[service]\nname = ' Orders'\n", "2:8: error: service.name: \" Orders\": blanks at the start or end"},
+      {"[service]\nname = 'Orders '\n", "2:8: error: service.name: \"Orders \": blanks at the start or end"},
       {("[service]\nname = '" + std::string(257, 'x') + "'\n").c_str(), "2:8: error: service.name: \"xxx"},
       {"[service]\ndependencies = ['Tcpip', ' Dnscache']\n",
        "2:26: error: service.dependencies: \" Dnscache\": "
@@ -441,6 +575,47 @@ TEST(Checks, InvalidUtf8AndSyntaxAreRefusedWithTheirPosition) {
       "e\n[service]\nname = 'S\xC3\xA4'  # \xC3\xA4\ndescription = \"\"\"\n\xC3\xA4\\\"\"\"\"\n"
       "[localized.de]\n\"error-caption\" = \"F\xC3\xA4\"\n");
   EXPECT_TRUE(r.ok) << r.errors;
+}
+
+// The TOML reader's faults come with what to write instead.
+TEST(Checks, SyntaxErrorsSayWhatToWrite) {
+  struct Case {
+    const char* toml;
+    const char* error;  // the whole message
+  } cases[] = {
+      {"[service]\nname = MyService\n", "2:8: error: text goes in quotes: write name = \"MyService\""},
+      {"[java]\nmin-version = 1.8.0\n", "2:18: error: text goes in quotes: write min-version = \"1.8.0\""},
+      {"[logs]\nerror-file = \"C:\\logs\\error.log\"\n",
+       "2:18: error: in a \"...\" string a backslash starts an escape (\\n, \\t, \\\", \\\\, \\u00E4); write a Windows "
+       "path in single quotes, error-file = 'C:\\logs\\error.log', or double each backslash"},
+      {"[service]\nname = \"Orders\n",
+       "2:15: error: the string is not closed on its line: end it with \" (text over several lines goes between "
+       "\"\"\" and \"\"\")"},
+      {"[service]\nname = 'It's'\n",
+       "2:12: error: a '...' string ends at its second ': write text that holds a ' in double quotes, name = "
+       "\"It's\""},
+      {"[service\nname = 'x'\n", "1:9: error: the section header is not closed: write [service]"},
+      {"[service]\nname 'x'\n", "2:6: error: a setting is written name = value: write name = 'x'"},
+      {"[application]\nmain class = 'a.Main'\n",
+       "2:6: error: names have no blanks: write main-class (names use \"-\"; \"zvtpack keys\" lists them)"},
+      {"[service]\nname = 'a'\nname = 'b'\n",
+       "3:8: error: \"name\" is already set in this section: keep one of the two"},
+      {"[service]\nname = 'a'\n[service]\n",
+       "3:1: error: [service] is defined twice (a [section] once, and not also through dotted names): put all its "
+       "settings under the first"},
+      {"[application]\nclass-path = [{ scan = 'lib', }]\n",
+       "2:31: error: remove the comma before }: an inline table { ... } takes no comma after its last entry"},
+      {"[java]\nsearch = [\n  { home = 'jre',\n    local = true },\n]\n",
+       "3:18: error: an inline table { ... } stays on one line: write it on one line, or as a table of its own "
+       "([section] or [[section]]) with one setting a line"},
+      {"[java]\nallow-prerelease = yes\n", "2:20: error: text goes in quotes: write allow-prerelease = \"yes\""},
+      {"[service]\nname =\n", "2:7: error: the value after = is missing: write name = \"...\", or leave the line out"},
+  };
+  for (const Case& c : cases) {
+    test::Checked r = check(c.toml);
+    EXPECT_FALSE(r.ok) << c.toml;
+    EXPECT_EQ(std::string(c.error) + "\n", r.errors) << c.toml;
+  }
 }
 
 TEST(Checks, IncludedFilesAndTheirNames) {

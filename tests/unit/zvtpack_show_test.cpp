@@ -34,7 +34,7 @@ Shown showAndCheck(const block::Content& content, const std::vector<std::string>
 
 TEST(Show, StarterConfigurationsRoundTripByteForByte) {
   for (pack::Flavour flavour : {pack::Flavour::Zentrovia, pack::Flavour::Quarn}) {
-    test::Checked first = test::check(pack::starterConfiguration(flavour));
+    test::Checked first = test::checkWhole(pack::starterConfiguration(flavour));
     ASSERT_TRUE(first.ok) << first.errors;
     std::vector<uint8_t> image = packed(first.plan.content);
 
@@ -159,6 +159,20 @@ TEST(Show, NotesWhatPackingThePrintedFileWouldChange) {
   EXPECT_NE(std::string::npos, all.find("\"de-AT\" can never match")) << all;
   // The last value is the one the launcher uses, and the one shown.
   EXPECT_NE(std::string::npos, r.text.find("name = \"B\"")) << r.text;
+}
+
+// The launcher reads integers as 32-bit: both ends of that range are
+// printed by name and pack back to the same text.
+TEST(Show, IntegersAtTheEndsOfTheirRangeAreNamed) {
+  block::Content c;
+  c.entries = {{10109, "-2147483648"}, {10110, "2147483647"}};
+  Shown s = showAndCheck(c);
+  EXPECT_NE(std::string::npos,
+            s.result.text.find("[splash.line1]\ntext-value1 = -2147483648\ntext-value2 = 2147483647\n"))
+      << s.result.text;
+  EXPECT_EQ(std::string::npos, s.result.text.find("[keys]")) << s.result.text;
+  ASSERT_TRUE(s.again.ok) << s.again.errors;
+  EXPECT_EQ(block::write(c), block::write(s.again.plan.content));
 }
 
 TEST(Show, OtherCodePagesArePrintedAndKept) {

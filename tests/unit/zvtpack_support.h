@@ -84,8 +84,10 @@ struct Checked {
   }
 };
 
-// Reads and checks `text` as the packer does, with scripted files.
-inline Checked check(const std::string& text) {
+// Reads and checks `text` as the packer does, with scripted files. A
+// fragment is checked setting by setting; a whole configuration must also
+// name what the launcher cannot run without (service name, main class).
+inline Checked check(const std::string& text, pack::Scope scope = pack::Scope::Fragment) {
   Checked out;
   pack::Node root;
   pack::ReadError error;
@@ -98,6 +100,7 @@ inline Checked check(const std::string& text) {
   pack::ReadContext context;
   context.source = &text;
   context.files = &probe;
+  context.scope = scope;
   pack::Diagnostics diagnostics;
   out.ok = pack::buildPlan(root, context, out.plan, diagnostics);
   std::string formatted = diagnostics.format("");
@@ -107,6 +110,10 @@ inline Checked check(const std::string& text) {
   if (!formatted.empty() && formatted[0] == ':') formatted.erase(0, 1);
   out.errors = formatted;
   return out;
+}
+
+inline Checked checkWhole(const std::string& text) {
+  return check(text, pack::Scope::WholeConfiguration);
 }
 
 }  // namespace zvt::test

@@ -45,14 +45,17 @@ myservice.toml myservice.exe. Settings: docs/configuration.md.
 struct Streams {
   std::string& out;
   std::string& err;
+  // The last line of every failed run.
   int fail(const std::string& message) {
-    err += "zvtpack: " + message + "\n";
+    err += "zvtpack: " + message + "; nothing written\n";
     return kFailed;
   }
   int usage(const std::string& message) {
-    err += "zvtpack: " + message + "\n(zvtpack --help lists the commands)\n";
+    err += "zvtpack: " + message + " (zvtpack --help lists the commands); nothing written\n";
     return kUsage;
   }
+  // "N errors; nothing written" after the errors themselves.
+  int failCount(size_t errors) { return fail(std::to_string(errors) + (errors == 1 ? " error" : " errors")); }
 };
 
 // Options before the positional arguments: "--name value" pairs from
@@ -104,7 +107,7 @@ bool looksLikeDescription(const std::string& text) {
 bool readText(const std::string& path, std::string& text, Streams& io) {
   std::vector<uint8_t> bytes;
   std::string error;
-  if (!readWholeFile(path, bytes, error)) {
+  if (!readWholeFile(path, bytes, error, kConfigurationSizeLimit)) {
     io.fail(error);
     return false;
   }
@@ -136,7 +139,7 @@ int pack(const std::vector<std::string>& args, Streams& io) {
     }
     io.err += configPath + ":" + std::to_string(readError.pos.line) + ":" + std::to_string(readError.pos.column) +
               ": error: " + readError.message + "\n";
-    return kFailed;
+    return io.failCount(1);
   }
   PackPlan plan;
   Diagnostics diagnostics;
@@ -147,15 +150,14 @@ int pack(const std::vector<std::string>& args, Streams& io) {
   context.files = &disk;
   if (!buildPlan(root, context, plan, diagnostics)) {
     io.err += diagnostics.format(configPath);
-    return io.fail(std::to_string(diagnostics.size()) + (diagnostics.size() == 1 ? " error" : " errors") +
-                   "; nothing written");
+    return io.failCount(diagnostics.size());
   }
   for (const IncludedFilePlan& f : plan.files) {
     block::IncludedFile file;
     if (!readWholeFile(f.source, file.content, error)) {
       io.err += configPath + ":" + std::to_string(f.pos.line) + ":" + std::to_string(f.pos.column) +
                 ": error: files: " + error + "\n";
-      return io.fail("nothing written");
+      return io.failCount(1);
     }
     plan.content.files.push_back(std::move(file));
   }
@@ -169,16 +171,13 @@ int pack(const std::vector<std::string>& args, Streams& io) {
 }
 
 // Writes the included files of a packed launcher under `directory`, named
-// as the block names them (read through the code page). A name the launcher
-// would refuse ("..\\x", "C:\\x") is never used as a path here either.
+// as the block names them (read through the code page), all or none. A name
+// the launcher would refuse ("..\\x", "C:\\x") is never used as a path
+// here either.
 bool writeIncludedFiles(const block::Content& content, const std::vector<std::string>& names, int codePage,
                         const std::string& directory, Streams& io) {
-  std::string error;
-  if (!createDirectories(directory, error)) {
-    io.fail(error);
-    return false;
-  }
   const CodePage& cp = *CodePage::find(codePage);
+  std::vector<OutputFile> outputs;
   for (size_t i = 0; i < names.size() && i < content.files.size(); ++i) {
     if (const char* reason = refusedNameReason(names[i], decoderFor(codePage))) {
       io.fail("included file " + std::to_string(i + 1) + " is not written out: its name is refused (" + reason + ")");
@@ -189,11 +188,24 @@ bool writeIncludedFiles(const block::Content& content, const std::vector<std::st
       const char32_t c = cp.decode(b);
       chars.push_back(b == '\\' ? U'/' : c != 0 ? c : b);
     }
-    const std::string path = directory + "/" + encodeUtf8(chars);
-    if (!createDirectories(directoryOf(path), error) || !writeFileAtomically(path, content.files[i].content, error)) {
+    outputs.push_back(OutputFile{directory + "/" + encodeUtf8(chars), &content.files[i].content});
+  }
+  std::string error;
+  for (const OutputFile& o : outputs) {
+    error = outputRefusal(o.path);
+    if (!error.empty()) {
       io.fail(error);
       return false;
     }
+  }
+  std::vector<std::string> created;
+  bool ok = createDirectories(directory, error, &created);
+  for (size_t i = 0; ok && i < outputs.size(); ++i)
+    ok = createDirectories(directoryOf(outputs[i].path), error, &created);
+  if (!ok || !writeFilesAtomically(outputs, error)) {
+    removeCreatedDirectories(created);
+    io.fail(error);
+    return false;
   }
   return true;
 }

@@ -1,5 +1,6 @@
 #include "code_page.h"
 
+#include <cstdio>
 #include <vector>
 
 namespace zvt::pack {
@@ -42,6 +43,26 @@ int CodePage::encode(char32_t c) const {
 
 char32_t CodePage::decode(uint8_t b) const {
   return b < 0x80 ? b : upper_[b - 0x80];
+}
+
+std::string CodePage::sameNumberCharacters() const {
+  int count = 0;
+  int first = 0;
+  int last = 0;
+  for (int b = 0x80; b <= 0xFF; ++b) {
+    if (upper_[b - 0x80] != b) continue;
+    if (count++ == 0) first = b;
+    last = b;
+  }
+  auto name = [](int c) {
+    char text[8];
+    std::snprintf(text, sizeof text, "U+%04X", c);
+    return std::string(text);
+  };
+  if (count == 0) return "none";
+  if (count == 1) return name(first);
+  const std::string range = name(first) + " to " + name(last);
+  return count == last - first + 1 ? range : std::to_string(count) + " of " + range;
 }
 
 namespace {

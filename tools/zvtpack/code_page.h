@@ -23,6 +23,12 @@ class CodePage {
   // The character of byte `b`, or 0 for a byte the code page leaves
   // undefined (never for b < 0x80, which is ASCII in every one of them).
   char32_t decode(uint8_t b) const;
+  // The characters beyond ASCII that this code page stores under their own
+  // number (U+00E4 as byte 0xE4), the only ones that come through the
+  // launcher's byte-by-byte widening unchanged: "U+00A0 to U+00FF" for 1252,
+  // "15 of U+00A0 to U+00BB" where the run has gaps, "none" where there are
+  // none.
+  std::string sameNumberCharacters() const;
 
   CodePage(int number, const uint16_t* upper) : number_(number), upper_(upper) {}
 

@@ -18,6 +18,8 @@ std::string typeOf(const KeyInfo& k) {
   switch (k.kind) {
     case ValueKind::Text:
       return "string";
+    case ValueKind::Arguments:
+      return "string of arguments";
     case ValueKind::Flag:
       return "true/false";
     case ValueKind::Integer:
@@ -86,10 +88,11 @@ std::string sectionTable(const std::string& section) {
                    [](const KeyInfo* a, const KeyInfo* b) { return std::string(a->name) < std::string(b->name); });
   std::string out = "| Setting | Key | Type | When absent | Meaning |\n|---|---|---|---|---|\n";
   for (const KeyInfo* k : rows) {
-    std::string meaning = k->meaning;
-    const bool text = k->kind == ValueKind::Text || k->kind == ValueKind::ServiceName ||
-                      k->kind == ValueKind::ClassPath || k->kind == ValueKind::SearchSequence ||
-                      k->kind == ValueKind::DirectoryList || k->kind == ValueKind::Dependencies;
+    std::string meaning = std::string(k->required ? "**Required.** " : "") + k->meaning;
+    const bool text = k->kind == ValueKind::Text || k->kind == ValueKind::Arguments ||
+                      k->kind == ValueKind::ServiceName || k->kind == ValueKind::ClassPath ||
+                      k->kind == ValueKind::SearchSequence || k->kind == ValueKind::DirectoryList ||
+                      k->kind == ValueKind::Dependencies;
     if (text && k->capacity != 0) meaning += " At most " + std::to_string(k->capacity - 1) + " bytes.";
     if (readByteByByte(*k)) meaning += " Read byte by byte (see Encodings).";
     out += "| `" + std::string(k->name) + "` | " + keyColumn(*k) + " | " + cell(typeOf(*k)) + " | " +
@@ -149,15 +152,24 @@ The file is [TOML](https://toml.io). Every setting has a name by role and
 lives in a section (`[service]`, `[application]`, `[java]`, `[launcher]`,
 `[logs]`, `[splash]`); messages, localized messages, included files and raw
 keys have sections of their own. Settings left out are not stored, and the
-launcher then does what the column "When absent" says.
+launcher then does what the column "When absent" says; the two marked
+**Required** (`service.name` and `application.main-class`) must be given.
 
-Before anything is written the packer checks the whole file: unknown names
-(with a suggestion), wrong types, integers out of range, version bounds the
-launcher would misread, class-path and search entries it would misread,
-included files that are missing or whose names it refuses, service names the
-Service Control Manager refuses, texts the code page cannot hold. Every fault
-is reported as `file:line:column: error: ...`; then the packer exits with
-code 1 and writes nothing (an existing output file stays as it was).
+Before anything is written the packer checks the whole file: TOML syntax
+(with what to write instead), unknown names (with a suggestion), wrong types
+(with the value written the expected way, or an example), integers out of
+range, required settings, version bounds the launcher would misread or that
+exclude every version, class-path and search entries it would misread, quotes
+that nothing closes in VM options and arguments, included files that are
+missing or whose names it refuses, service names the Service Control Manager
+refuses or that have blanks at either end, texts the code page cannot hold
+(one error a value, at its first such character). Every fault is reported as
+`file:line:column: error: ...`; then the packer exits with code 1, ends with
+"nothing written" and writes nothing (an existing output file stays as it
+was). A configuration file has at most 16 MiB. The output is written to a new
+file beside it and then renamed over it; an output path that exists and is
+not a regular file (a directory, a symbolic link, a named pipe, a device) is
+refused.
 
 )";
 

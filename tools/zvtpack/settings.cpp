@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <climits>
 #include <map>
+#include <set>
 
 #include "config/keys.h"
 #include "config/payload.h"
+#include "jvm/discovery/version_rules.h"
 #include "value_converter.h"
 #include "value_rules.h"
 
@@ -119,6 +121,7 @@ class PlanBuilder {
       : context_(context), plan_(plan), diag_(diagnostics) {}
 
   void build(const Node& root) {
+    root_ = &root;
     const CodePage* cp = CodePage::find(kDefaultCodePage);
     if (const Node* packer = root.find("packer")) cp = readPacker(*packer);
     if (!cp) return;
@@ -162,7 +165,12 @@ class PlanBuilder {
       }
       if (m.value.type != Node::Type::Integer || m.value.integer < 0 || m.value.integer > 65535 ||
           !CodePage::find(static_cast<int>(m.value.integer))) {
-        diag_.error(m.value.pos, "packer.code-page: expected one of the code pages " + CodePage::supportedList());
+        int64_t n;
+        const bool quotedNumber = m.value.type == Node::Type::String && parseCanonicalInt(m.value.string, n) &&
+                                  n >= 0 && CodePage::find(static_cast<int>(n));
+        diag_.error(m.value.pos,
+                    "packer.code-page: expected one of the code pages " + CodePage::supportedList() +
+                        (quotedNumber ? "; write it without quotes: code-page = " + m.value.string : std::string()));
         return nullptr;
       }
       cp = CodePage::find(static_cast<int>(m.value.integer));
@@ -181,6 +189,7 @@ class PlanBuilder {
         versionOptions(m.value);
       } else if (isLeaf(name)) {
         const KeyInfo* info = config::keyByName(name.c_str());
+        if (info) given_.insert(info->id);
         std::string stored;
         if (info && conv_->entry(*info, m.value, stored)) setEntry(info->id, stored, m.keyPos, name);
       } else if (isSubtable(name)) {
@@ -420,8 +429,8 @@ class PlanBuilder {
         continue;
       }
       std::string opts;
-      if (options && !conv_->text(*options, name + ".options", readingOf(config::versionOptionsInfo().accessor),
-                                  config::versionOptionsInfo().capacity, opts)) {
+      if (options && !conv_->arguments(*options, name + ".options", readingOf(config::versionOptionsInfo().accessor),
+                                       config::versionOptionsInfo().capacity, opts)) {
         ok = false;
         continue;
       }
@@ -491,6 +500,7 @@ class PlanBuilder {
         diag_.error(m.keyPos, name + ": the packer writes key " + m.key + " itself from the [[files]] it includes");
         continue;
       }
+      given_.insert(key);
       std::string stored;
       if (rawValue(m.value, name, key, stored)) setEntry(key, stored, m.keyPos, name);
     }
@@ -515,7 +525,71 @@ class PlanBuilder {
     return true;
   }
 
+  // Both bounds set, and no version lies between them: the minimum itself
+  // fails the maximum (which counts only as many components as it has), and
+  // so does every version above it.
+  void checkVersionBounds() {
+    auto low = entries_.find(key::kMinimumJavaVersion);
+    auto high = entries_.find(key::kMaximumJavaVersion);
+    if (low == entries_.end() || high == entries_.end()) return;
+    const Stored& min = low->second;
+    const Stored& max = high->second;
+    std::string problem;
+    if (min.value.empty() || max.value.empty() || !checkVersionBound(min.value, problem) ||
+        !checkVersionBound(max.value, problem)) {
+      return;  // no bound, or a raw value the launcher reads its own way
+    }
+    VersionBounds bounds;
+    bounds.maximum = parseVersion(max.value);
+    if (versionInRange(min.value, bounds, BoundMode::Strict)) return;
+    diag_.error(max.pos, max.origin + " " + quoted(max.value) + " is below " + min.origin + " " + quoted(min.value) +
+                             " (line " + std::to_string(min.pos.line) +
+                             "): no Java version satisfies both; raise the maximum or lower the minimum");
+  }
+
+  // Whole configurations: every required key has a value. One that was
+  // given and refused has its fault reported already.
+  void checkRequired() {
+    size_t count = 0;
+    const KeyInfo* keys = config::keyTable(count);
+    for (size_t i = 0; i < count; ++i) {
+      const KeyInfo& k = keys[i];
+      if (!k.required) continue;
+      const std::string name = k.name;
+      const std::string section = sectionOf(name);
+      const std::string assignment = lastPart(name) + " = " + requiredExample(k);
+      const std::string note =
+          k.id == key::kMainClass
+              ? " (in module mode the module, a slash and the class: \"app.module/com.example.Main\")"
+              : "";
+      auto it = entries_.find(k.id);
+      if (it != entries_.end()) {
+        if (it->second.value.empty()) {
+          diag_.error(it->second.pos, it->second.origin + ": the value is empty; the launcher needs it: write " +
+                                          assignment + " under [" + section + "]" + note);
+        }
+        continue;
+      }
+      if (given_.count(k.id)) continue;
+      const Node* table = root_->find(section);
+      const bool placed = table && table->type == Node::Type::Table && table->pos.line != 0;
+      diag_.error(placed ? table->pos : Position{1, 1},
+                  name + " is missing; the launcher needs it: " +
+                      (table ? "add " + assignment + " under [" + section + "]"
+                             : "add a section [" + section + "] with " + assignment) +
+                      note);
+    }
+  }
+
+  static std::string requiredExample(const KeyInfo& k) {
+    if (k.kind == ValueKind::ServiceName) return "\"MyService\"";
+    if (k.id == key::kMainClass) return "\"com.example.Main\"";
+    return "\"...\"";
+  }
+
   void finish() {
+    checkVersionBounds();
+    if (context_.scope == Scope::WholeConfiguration) checkRequired();
     if (!plan_.files.empty()) {
       std::string names;
       for (const IncludedFilePlan& f : plan_.files) names += (names.empty() ? "" : ";") + f.name;
@@ -550,6 +624,8 @@ class PlanBuilder {
   }
 
   const ReadContext& context_;
+  const Node* root_ = nullptr;
+  std::set<uint32_t> given_;  // keys the file gives a value, accepted or not
   PackPlan& plan_;
   Diagnostics& diag_;
   Converter* conv_ = nullptr;

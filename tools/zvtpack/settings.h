@@ -38,10 +38,17 @@ class FileProbe {
   virtual FileKind kind(const std::string& path) const = 0;
 };
 
+// A whole configuration must name what the launcher cannot run without
+// (the service name, the main class: the rows of the key table marked
+// required); a fragment is checked setting by setting only (tests of single
+// rules, show's proof that what it prints reads back the same).
+enum class Scope { WholeConfiguration, Fragment };
+
 struct ReadContext {
   const std::string* source = nullptr;  // the file's text, to place faults inside strings
   std::string baseDirectory;            // relative sources of included files start here
   const FileProbe* files = nullptr;     // null: sources are taken as they are
+  Scope scope = Scope::WholeConfiguration;
 };
 
 bool buildPlan(const Node& root, const ReadContext& context, PackPlan& plan, Diagnostics& diagnostics);

@@ -107,6 +107,7 @@ bool namedValue(const KeyInfo& info, const CodePage& cp, const std::string& valu
   int64_t n = 0;
   switch (info.kind) {
     case ValueKind::Text:
+    case ValueKind::Arguments:
     case ValueKind::Version:
     case ValueKind::ServiceName:
       out = stringNode(cp, value, ok);
@@ -519,6 +520,9 @@ class Shower {
     PackPlan plan;
     Diagnostics diagnostics;
     ReadContext context;
+    // What pack asks of a whole file beyond the block (a service name, a
+    // main class) is its own message there; this proves the round trip.
+    context.scope = Scope::Fragment;
     if (!buildPlan(root, context, plan, diagnostics)) {
       for (const Diagnostic& d : diagnostics.sorted()) {
         note("packing the printed configuration fails at line " + std::to_string(d.pos.line) + ": " + d.message);

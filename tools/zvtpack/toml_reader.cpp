@@ -38,6 +38,7 @@ TOML_IMPL_NAMESPACE_END;
 #include <cstdio>
 #include <cstring>
 
+#include "syntax_hints.h"
 #include "toml_reader.h"
 #include "unicode.h"
 
@@ -158,7 +159,8 @@ bool readToml(const std::string& text, Node& root, ReadError& error) {
     error.pos = positionAt(text, bad);
     char byte[8];
     std::snprintf(byte, sizeof byte, "0x%02X", static_cast<unsigned char>(text[bad]));
-    error.message = std::string("invalid UTF-8 (byte ") + byte + ")";
+    error.message = std::string("invalid UTF-8 (byte ") + byte +
+                    "): save the file as UTF-8 (an editor's \"Windows-1252\" or \"ANSI\" encoding writes such bytes)";
     return false;
   }
   const size_t outside = nonAsciiOutsideStrings(text);
@@ -172,7 +174,7 @@ bool readToml(const std::string& text, Node& root, ReadError& error) {
   toml::parse_result result = toml::parse(std::string_view(text), std::string_view());
   if (!result) {
     error.pos = positionOf(result.error().source());
-    error.message = std::string(result.error().description());
+    error.message = explainSyntaxError(text, error.pos, std::string(result.error().description()));
     return false;
   }
   root = convertTable(result.table());

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <climits>
 
+#include "base/arguments.h"
 #include "base/text.h"
 #include "runtime/message_format.h"
 #include "service/service_name.h"
+#include "toml_writer.h"
 #include "unicode.h"
 #include "value_rules.h"
 
@@ -26,23 +28,35 @@ Reading readingOf(Accessor a) {
   }
 }
 
-// The value's position plus the characters of its source before the one
-// asked for (an escape such as "\n" is several characters of source for one
-// of value). Multi-line strings give the value's position.
-Position charPosition(const std::string* source, const Node& value, size_t index) {
-  if (!source || value.pos.line == 0) return value.pos;
+namespace {
+
+// The byte offset of the 1-based line and column (in characters) `pos` in
+// `source`; npos when the source has no such place.
+size_t sourceOffset(const std::string& source, const Position& pos) {
   size_t at = 0;
-  for (uint32_t line = 1; line < value.pos.line; ++line) {
-    at = source->find('\n', at);
-    if (at == std::string::npos) return value.pos;
+  for (uint32_t line = 1; line < pos.line; ++line) {
+    at = source.find('\n', at);
+    if (at == std::string::npos) return std::string::npos;
     ++at;
   }
-  for (uint32_t col = 1; col < value.pos.column && at < source->size(); ++col) {
+  for (uint32_t col = 1; col < pos.column && at < source.size(); ++col) {
     do {
       ++at;
-    } while (at < source->size() && (static_cast<unsigned char>((*source)[at]) & 0xC0) == 0x80);
+    } while (at < source.size() && (static_cast<unsigned char>(source[at]) & 0xC0) == 0x80);
   }
-  if (at >= source->size() || source->compare(at, 3, "\"\"\"") == 0 || source->compare(at, 3, "'''") == 0) {
+  return at < source.size() ? at : std::string::npos;
+}
+
+}  // namespace
+
+// The value's position plus the characters of its source before the one
+// asked for (an escape such as "\n" is several characters of source for one
+// of value). Multi-line strings give the value's position. Called for a
+// fault only: it reads the source from its start.
+Position charPosition(const std::string* source, const Node& value, size_t index) {
+  if (!source || value.pos.line == 0) return value.pos;
+  size_t at = sourceOffset(*source, value.pos);
+  if (at == std::string::npos || source->compare(at, 3, "\"\"\"") == 0 || source->compare(at, 3, "'''") == 0) {
     return value.pos;
   }
   const char quote = (*source)[at];
@@ -65,6 +79,25 @@ Position charPosition(const std::string* source, const Node& value, size_t index
   return Position{value.pos.line, column};
 }
 
+std::string literalOf(const std::string* source, const Node& value) {
+  switch (value.type) {
+    case Node::Type::Boolean:
+      return value.boolean ? "true" : "false";
+    case Node::Type::Integer:
+    case Node::Type::Float:
+    case Node::Type::DateTime: {
+      const size_t at = source && value.pos.line != 0 ? sourceOffset(*source, value.pos) : std::string::npos;
+      if (at != std::string::npos) {
+        const size_t end = source->find_first_of(" \t\r\n,]}#", at);
+        if (end != at) return source->substr(at, end == std::string::npos ? std::string::npos : end - at);
+      }
+      return value.type == Node::Type::Integer ? std::to_string(value.integer) : std::string();
+    }
+    default:
+      return std::string();
+  }
+}
+
 std::string quoted(const std::string& s) {
   return "\"" + s + "\"";
 }
@@ -75,9 +108,42 @@ void Converter::fail(const Position& pos, const std::string& name, const std::st
 
 bool Converter::expect(const Node& v, Node::Type type, const std::string& name, const char* what) {
   if (v.type == type) return true;
-  fail(v.pos, name, std::string("expected ") + (what ? what : describeType(type)) + ", not " + describeType(v.type));
+  fail(v.pos, name,
+       std::string("expected ") + (what ? what : describeType(type)) + ", not " + describeType(v.type) +
+           typeHint(v, type));
   return false;
 }
+
+std::string Converter::typeHint(const Node& v, Node::Type expected) const {
+  const bool own = &v == setting_.value;
+  const std::string lead = own ? setting_.key + " = " : std::string();
+  const std::string literal = literalOf(source_, v);
+  if (expected == Node::Type::String && !literal.empty()) return "; write it in quotes: " + lead + quoted(literal);
+  if (expected == Node::Type::Boolean) {
+    if (v.type == Node::Type::String && (v.string == "true" || v.string == "false")) {
+      return "; write it without quotes: " + lead + v.string;
+    }
+    if (v.type == Node::Type::Integer && (v.integer == 0 || v.integer == 1)) {
+      return "; write " + lead + (v.integer == 1 ? "true" : "false");
+    }
+    return "; write " + lead + "true or " + lead + "false";
+  }
+  int64_t n;
+  if (expected == Node::Type::Integer && v.type == Node::Type::String && parseCanonicalInt(v.string, n)) {
+    return "; write it without quotes: " + lead + v.string;
+  }
+  if (own && expected == Node::Type::Array && v.type == Node::Type::String && setting_.listOfStrings) {
+    return "; write it as an array: " + lead + "[" + tomlString(v.string) + "]";
+  }
+  if (own && setting_.example) return "; for example: " + lead + setting_.example;
+  return std::string();
+}
+
+namespace {
+
+enum class CharFault { None, Control, NotInCodePage, ChangedByWidening };
+
+}  // namespace
 
 bool Converter::text(const Node& v, const std::string& name, Reading reading, size_t capacity, std::string& out) {
   if (!expect(v, Node::Type::String, name)) return false;
@@ -88,41 +154,83 @@ bool Converter::text(const Node& v, const std::string& name, Reading reading, si
     return false;
   }
   out.clear();
-  bool ok = true;
+  out.reserve(chars.size());
+  // One fault a value: the first offending character with its position,
+  // and how many more there are. Positions are looked up for it alone, so a
+  // long value is read in linear time.
+  CharFault fault = CharFault::None;
+  size_t faultIndex = 0;
+  int faultByte = -1;
+  size_t faults = 0;
   for (size_t i = 0; i < chars.size(); ++i) {
     const char32_t c = chars[i];
-    const Position at = charPosition(source_, v, i);
+    const int byte = c < 0x20 || c == 0x7F ? -1 : cp_.encode(c);
+    CharFault here = CharFault::None;
     if (c < 0x20 || c == 0x7F) {
-      fail(at, name,
-           describeChar(c) +
-               " in a value; settings are single-line text (in a \"...\" string a backslash starts an escape: "
-               "write 'C:\\new' or \"C:\\\\new\")");
-      ok = false;
+      here = CharFault::Control;
+    } else if (byte < 0) {
+      here = CharFault::NotInCodePage;
+    } else if (reading != Reading::Narrow && byte >= 0x80 && static_cast<char32_t>(byte) != c) {
+      here = CharFault::ChangedByWidening;
+    }
+    if (here == CharFault::None) {
+      out.push_back(static_cast<char>(byte));
       continue;
     }
-    const int byte = cp_.encode(c);
-    if (byte < 0) {
-      fail(at, name, describeChar(c) + " cannot be stored in code page " + std::to_string(cp_.number()));
-      ok = false;
-      continue;
+    if (faults++ == 0) {
+      fault = here;
+      faultIndex = i;
+      faultByte = byte;
     }
-    if (reading != Reading::Narrow && byte >= 0x80 && static_cast<char32_t>(byte) != c) {
-      fail(at, name,
-           describeChar(c) + " would reach the launcher as " + describeChar(static_cast<char32_t>(byte)) +
-               ": it reads this setting byte by byte, so only ASCII and characters stored under their own "
-               "number (U+00A0 to U+00FF in code page 1252) arrive unchanged");
-      ok = false;
-      continue;
-    }
-    out.push_back(static_cast<char>(byte));
   }
-  if (ok && capacity != 0 && out.size() >= capacity) {
+  if (fault != CharFault::None) {
+    const char32_t c = chars[faultIndex];
+    const std::string page = "code page " + std::to_string(cp_.number());
+    std::string message;
+    switch (fault) {
+      case CharFault::Control:
+        message = describeChar(c) +
+                  " in a value; settings are single-line text (in a \"...\" string a backslash starts an escape: "
+                  "write 'C:\\new' or \"C:\\\\new\")";
+        break;
+      case CharFault::NotInCodePage:
+        message = describeChar(c) + " cannot be stored in " + page +
+                  " (the code page of the machines that run the launcher goes in [packer] code-page)";
+        break;
+      default:
+        message = describeChar(c) + " would reach the launcher as " + describeChar(static_cast<char32_t>(faultByte)) +
+                  ": it reads this setting byte by byte, so only ASCII and the characters that " + page +
+                  " stores under their own number (" + cp_.sameNumberCharacters() + ") arrive unchanged";
+        break;
+    }
+    if (faults > 1) {
+      message += "; " + std::to_string(faults - 1) + " more character" + (faults > 2 ? "s" : "") +
+                 " of this value cannot be stored either";
+    }
+    fail(charPosition(source_, v, faultIndex), name, message);
+    return false;
+  }
+  if (capacity != 0 && out.size() >= capacity) {
     fail(v.pos, name,
          "the launcher reads at most " + std::to_string(capacity - 1) + " bytes of this setting; the value has " +
              std::to_string(out.size()));
-    ok = false;
+    return false;
   }
-  return ok;
+  return true;
+}
+
+bool Converter::arguments(const Node& v, const std::string& name, Reading reading, size_t capacity, std::string& out) {
+  if (!text(v, name, reading, capacity, out)) return false;
+  // Every character of a stored text is one byte, so the index in the text
+  // is the index in the value.
+  const size_t open = unclosedQuote(widenBytes(out));
+  if (open == std::string::npos) return true;
+  const char quote = out[open];
+  fail(charPosition(source_, v, open), name,
+       std::string("this ") + quote + " is never closed: the launcher would read the rest of the text, blanks and " +
+           "all, as one argument; close it, or put it between quotes of the other kind (" +
+           (quote == '"' ? "'\"'" : "\"'\"") + ")");
+  return false;
 }
 
 bool Converter::capacityFits(const Node& v, const std::string& name, size_t capacity, const std::string& out) {
@@ -145,12 +253,63 @@ bool Converter::integer(const Node& v, const std::string& name, int64_t low, int
   return true;
 }
 
+namespace {
+
+// A value of each kind as a configuration writes it, for fixes.
+const char* exampleOf(const KeyInfo& info) {
+  switch (info.kind) {
+    case ValueKind::Text:
+    case ValueKind::Arguments:
+      return "\"...\"";
+    case ValueKind::Flag:
+      return "true";
+    case ValueKind::Integer:
+    case ValueKind::Count:
+      return "0";
+    case ValueKind::Choice:
+      return nullptr;  // the fault lists the choices
+    case ValueKind::Version:
+      return "\"1.8\"";
+    case ValueKind::ClassPath:
+      return "[{ scan = \"lib\" }, { archive = \"app.jar\", required = true }]";
+    case ValueKind::SearchSequence:
+      return "[{ home = \"jre\", local = true }, { registry = true }]";
+    case ValueKind::DirectoryList:
+      return "[\"bin\", \"native\"]";
+    case ValueKind::ServiceName:
+      return "\"MyService\"";
+    case ValueKind::Dependencies:
+      return "[\"Tcpip\"]";
+    case ValueKind::Colour:
+      return "[255, 255, 255]";
+    case ValueKind::IncludedFiles:
+    case ValueKind::VersionOptions:
+      break;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
 bool Converter::entry(const KeyInfo& info, const Node& v, std::string& out) {
+  const std::string name = info.name;
+  const size_t dot = name.rfind('.');
+  const Setting outer = setting_;
+  setting_ = Setting{&v, dot == std::string::npos ? name : name.substr(dot + 1), exampleOf(info),
+                     info.kind == ValueKind::DirectoryList || info.kind == ValueKind::Dependencies};
+  const bool ok = convertEntry(info, v, out);
+  setting_ = outer;
+  return ok;
+}
+
+bool Converter::convertEntry(const KeyInfo& info, const Node& v, std::string& out) {
   const std::string name = info.name;
   const Reading reading = readingOf(info.accessor);
   switch (info.kind) {
     case ValueKind::Text:
       return text(v, name, reading, info.capacity, out);
+    case ValueKind::Arguments:
+      return arguments(v, name, reading, info.capacity, out);
     case ValueKind::Flag:
       if (!expect(v, Node::Type::Boolean, name)) return false;
       out = v.boolean ? "1" : "0";
@@ -290,9 +449,12 @@ bool Converter::listPart(const Node& v, const std::string& name, const char* sep
     fail(v.pos, name, "the name is empty");
     return false;
   }
-  size_t sep = v.string.find_first_of(separators);
+  const size_t sep = v.string.find_first_of(separators);
   if (sep != std::string::npos) {
-    fail(charPosition(source_, v, sep), name,
+    // charPosition counts characters, the search found a byte.
+    size_t index = 0;
+    for (size_t i = 0; i < sep; ++i) index += (static_cast<unsigned char>(v.string[i]) & 0xC0) != 0x80;
+    fail(charPosition(source_, v, index), name,
          quoted(std::string(1, v.string[sep])) + " separates the entries of this setting; write one entry each");
     return false;
   }

@@ -31,6 +31,10 @@ Position charPosition(const std::string* source, const Node& value, size_t index
 
 std::string quoted(const std::string& s);
 
+// The text of a number, boolean or date as the file writes it ("0x1F",
+// "1.8"), for fixes that quote it; empty when unknown.
+std::string literalOf(const std::string* source, const Node& value);
+
 class Converter {
  public:
   Converter(const CodePage& codePage, Diagnostics& diagnostics, const std::string* source)
@@ -41,12 +45,16 @@ class Converter {
   // UTF-8 of a string value to entry bytes. `capacity` bounds the stored
   // length (0: none).
   bool text(const Node& v, const std::string& name, Reading reading, size_t capacity, std::string& out);
+  // A text the launcher splits into arguments (blanks separate, quotes
+  // group): a quote that nothing closes is refused.
+  bool arguments(const Node& v, const std::string& name, Reading reading, size_t capacity, std::string& out);
   bool capacityFits(const Node& v, const std::string& name, size_t capacity, const std::string& out);
   bool integer(const Node& v, const std::string& name, int64_t low, int64_t high, int64_t& out);
   bool entry(const config::KeyInfo& info, const Node& v, std::string& out);
   bool messageText(const Node& v, const std::string& name, std::wstring& out);
 
  private:
+  bool convertEntry(const config::KeyInfo& info, const Node& v, std::string& out);
   bool choice(const config::KeyInfo& info, const Node& v, std::string& out);
   // A table holding exactly one of `forms`; unknown fields are reported.
   const Member* oneOf(const Node& item, const std::string& name, const std::vector<std::string>& forms,
@@ -62,6 +70,19 @@ class Converter {
   bool colour(const config::KeyInfo& info, const Node& v, std::string& out);
   bool messageUnits(const Node& v, const std::string& name, std::wstring& out);
   bool messageFits(const Node& v, const std::string& name, const std::wstring& text);
+  // How to write `v` as the type expected, or an example of the setting
+  // being converted; empty when there is nothing to say.
+  std::string typeHint(const Node& v, Node::Type expected) const;
+
+  // The setting entry() converts: its value, its key as the file writes it,
+  // an example value, and whether that is an array of strings.
+  struct Setting {
+    const Node* value = nullptr;
+    std::string key;
+    const char* example = nullptr;
+    bool listOfStrings = false;
+  };
+  Setting setting_;
 
   const CodePage& cp_;
   Diagnostics& diag_;
