@@ -36,4 +36,12 @@ void splitArguments(const std::wstring& text, ArgumentList& list) {
   }
 }
 
+std::wstring quotedProgram(const std::wstring& path) {
+  return L"\"" + path + L"\"";
+}
+
+std::string quotedProgram(const std::string& path) {
+  return "\"" + path + "\"";
+}
+
 }  // namespace zvt

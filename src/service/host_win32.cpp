@@ -13,6 +13,7 @@
 #include "base/registry_win32.h"
 #include "runtime/errors.h"
 #include "runtime/log.h"
+#include "runtime/paths.h"
 #include "runtime/process_state.h"
 #include "service/child_command_line.h"
 #include "service/console_handler_win32.h"
@@ -102,6 +103,10 @@ bool buildCommandLine(DWORD count, LPWSTR* arguments, std::wstring& text) {
 
 bool startChild(const std::wstring& commandLine) {
   ChildOptions options;
+  // The child is this very executable, named to the system: the command
+  // line's first element is what the child reads as its own path, never
+  // what the system looks for.
+  options.application = modulePathW();
   options.commandLine = commandLine;
   options.creationFlags = readPriorityClass() | DETACHED_PROCESS;
   options.input = StreamSetup::pipe();

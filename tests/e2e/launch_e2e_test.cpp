@@ -372,6 +372,40 @@ TEST(Launch, TheQuarnFlavourHasNoHelperLibraryAndNoZentroviaProperty) {
   EXPECT_FALSE(contains(l.log, "load helper dll"));
 }
 
+// Every configured text that reaches Java (main class, application
+// arguments, log file names) and the installation directory of the helper
+// library are read through the code page, not byte by byte.
+TEST(CodePage, ConfiguredTextsReachJavaAsWritten) {
+  const std::wstring text = codePageText();
+  ASSERT_FALSE(text.empty()) << "runs from e2e_codepage (1251) or e2e_vm_options_cp932 (932), not code page "
+                             << GetACP();
+  const std::string bytes = inCodePage(text);
+  ASSERT_FALSE(bytes.empty());
+  LaunchSandbox s(L"launchcp");
+  std::wstring error;
+  ASSERT_TRUE(standin::layOutHelperLibrary(s.box.file(text), &error)) << utf16ToUtf8(error);
+  block::Content c = baseContent();
+  setEntry(c, 122, "com.example." + bytes);
+  setEntry(c, 124, "--name " + bytes + " '" + bytes + " x'");
+  setEntry(c, 102, "1");
+  setEntry(c, 103, bytes + ".err.log");
+  setEntry(c, 104, "1");
+  setEntry(c, 105, bytes + ".out.log");
+  setEntry(c, 10003, bytes);
+  Launch l = s.run(c, L"/run");
+  ASSERT_EQ(0u, l.result.exitCode) << l.result.err << l.log;
+  const std::string expected =
+      jsonArray({L"false", L"com.example." + text, s.box.file(text + L".err.log"), s.box.file(text + L".out.log"),
+                 L"false", s.exe, L"--name", text, text + L" x"});
+  EXPECT_GE(l.find({kZentroviaMain + expected + "]"}), 0) << expected << "\n" << l.traceText();
+  // The helper library under the installation directory was loaded and ran.
+  EXPECT_GE(l.find({"{\"ev\":\"registerNatives\",\"mode\":\"ok\"",
+                    json(utf16ToUtf8(s.box.file(text + L"\\.zentrovia\\zvtinst.dll")))}),
+            0)
+      << l.traceText();
+  EXPECT_FALSE(contains(l.log, "ERROR: could not load helper dll")) << l.log;
+}
+
 // The service child as the service host runs it: the restart marker last,
 // its standard streams on pipes, the shutdown line written once the
 // application runs, then the end of input.

@@ -50,4 +50,15 @@ class LauncherSandbox {
 
 bool contains(const std::string& haystack, const std::string& needle);
 
+// Non-ASCII text of the code page the process runs under (Wine takes it from
+// LANG: the CTest entries e2e_codepage, 1251, and e2e_vm_options_cp932, 932,
+// start the program so): Cyrillic with the euro sign (0x88 in 1251, one of
+// the bytes 0x80-0x9F that widening byte by byte maps to control
+// characters), or Japanese whose trail bytes look like a backslash (0x5C)
+// with a Cyrillic letter. Empty under any other code page.
+std::wstring codePageText();
+// `text` in the ANSI code page; a test failure when the code page cannot
+// hold it.
+std::string inCodePage(const std::wstring& text);
+
 }  // namespace zvt::e2e

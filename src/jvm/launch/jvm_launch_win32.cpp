@@ -149,7 +149,13 @@ class LauncherJvmThreadHost : public jni::JvmThreadHost {
     std::wstring path = helperLibraryPath();
     HMODULE module = LoadLibraryW(path.c_str());
     logLine(L"helper dll %p %ls", static_cast<void*>(module), path.c_str());
-    if (module == nullptr) return nullptr;
+    if (module == nullptr) {
+      // Its absence is a normal set-up; a library that is there and still
+      // does not load leaves the application without its natives.
+      const DWORD error = GetLastError();
+      if (fileExists(path)) logError(L"could not load helper dll %ls (error %d)", path.c_str(), static_cast<int>(error));
+      return nullptr;
+    }
     auto registerNatives =
         reinterpret_cast<RegisterNativesFunction>(reinterpret_cast<void*>(GetProcAddress(module, "registerNatives")));
     return std::make_unique<LoadedHelperLibrary>(module, registerNatives);

@@ -10,7 +10,9 @@
 #include "child.h"
 #include "config/keys.h"
 #include "discovery_fixture.h"
+#include "json_line.h"
 #include "jvm/discovery/java_check_win32.h"
+#include "runtime/log.h"
 #include "runtime/paths.h"
 
 namespace zvt {
@@ -23,6 +25,7 @@ class JavaCheckWin : public ::testing::Test {
   void TearDown() override {
     for (const std::string& exe : cached_) test::deleteCacheEntry(exe);
     setProbeTimeoutForTesting(0);
+    setProbeShortNamesForTesting(true);
   }
 
   // Lays out a runtime at sandbox\name and returns its home.
@@ -150,6 +153,73 @@ TEST_F(JavaCheckWin, HangingProbeIsTerminated) {
     EXPECT_EQ(1u, code);
     CloseHandle(process);
   }
+}
+
+// On a volume without 8.3 names the probe runs the long path, blank and all:
+// the program is named to the system and quoted, so "<sandbox>\Program.exe"
+// planted before "<sandbox>\Program Files\..." never runs.
+TEST_F(JavaCheckWin, APlantedProgramBeforeTheBlankNeverRuns) {
+  const std::wstring home = runtime(L"Program Files\jre", test::runtimeReporting("11.0.2"));
+  const std::wstring decoy = sandbox_.path() + L"\Program.exe";
+  const std::wstring self = test::selfPath();
+  const std::wstring decoySource = self.substr(0, self.rfind(L'\')) + L"\zvt_probe_decoy.exe";
+  ASSERT_TRUE(CopyFileW(decoySource.c_str(), decoy.c_str(), FALSE)) << utf16ToUtf8(decoySource);
+  setProbeShortNamesForTesting(false);
+  std::string version;
+  EXPECT_TRUE(check(test::javaExeOf(home), version));
+  EXPECT_EQ("11.0.2", version);
+  EXPECT_FALSE(test::fileExists(decoy + L".ran")) << "the planted program ran";
+  EXPECT_EQ(1, standin::probeCount(home));
+  // The runtime saw its own path quoted as the first element.
+  std::vector<std::string> probes = test::traceRecords(home, "\"ev\":\"probe\"");
+  ASSERT_EQ(1u, probes.size());
+  EXPECT_NE(std::string::npos,
+            probes[0].find("\"cmd\":" + standin::jsonString("\"" + test::lowerNarrow(test::javaExeOf(home)) + "\" -version")))
+      << probes[0];
+}
+
+// Probes ZVT_JAVA after its temporary directory has gone: the log is set up
+// in ZVT_LOG_DIR first (the temporary directory of the default choice), then
+// the long-path choice is made in ZVT_GONE_DIR, which is then removed, so the
+// probe's output file cannot be created while the log still can.
+TEST(Child_ProbeFile, OutputFileCannotBeCreated) {
+  REQUIRE_CHILD();
+  const std::wstring logDir = test::childEnv(L"ZVT_LOG_DIR");
+  const std::wstring gone = test::childEnv(L"ZVT_GONE_DIR");
+  SetEnvironmentVariableW(L"TMP", logDir.c_str());
+  SetEnvironmentVariableW(L"TEMP", logDir.c_str());
+  logLine(L"probe output file test");
+  setPreferLongTempPath(true);
+  SetEnvironmentVariableW(L"TMP", gone.c_str());
+  SetEnvironmentVariableW(L"TEMP", gone.c_str());
+  ASSERT_EQ(test::narrow(gone), tempDirectoryA().substr(0, gone.size()));
+  ASSERT_TRUE(RemoveDirectoryW(gone.c_str())) << GetLastError();
+  std::string version;
+  EXPECT_FALSE(probeJavaVersion(test::narrow(test::childEnv(L"ZVT_JAVA")), 0, version));
+}
+
+TEST_F(JavaCheckWin, AProbeOutputFileThatCannotBeCreatedIsNamedWithItsReason) {
+  const std::wstring home = runtime(L"jre", test::runtimeReporting("11.0.2"));
+  const std::wstring logDir = sandbox_.path() + L"\log";
+  const std::wstring gone = sandbox_.path() + L"\gone";
+  ASSERT_TRUE(CreateDirectoryW(logDir.c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryW(gone.c_str(), nullptr));
+  test::RunOptions options;
+  options.setEnv[L"QUARN_LOG"] = L"yes";
+  options.setEnv[L"ZVT_LOG_DIR"] = logDir;
+  options.setEnv[L"ZVT_GONE_DIR"] = gone;
+  options.setEnv[L"ZVT_JAVA"] = test::javaExeOf(home);
+  test::RunResult r = test::runChild("Child_ProbeFile.OutputFileCannotBeCreated", options);
+  ASSERT_EQ(0u, r.exitCode) << r.out << r.err;
+  std::string log;
+  ASSERT_TRUE(test::readFileBytes(logDir + L"\\zvt_nlog_1.log", log)) << "no log in " << utf16ToUtf8(logDir);
+  // The file and the reason (the directory is gone), not a program that
+  // could not be started; the runtime never ran.
+  EXPECT_NE(std::string::npos, log.find("Could not create the probe's output file " + utf16ToUtf8(gone) + "\\qrn"))
+      << log;
+  EXPECT_NE(std::string::npos, log.find("(error 3)")) << log;
+  EXPECT_EQ(std::string::npos, log.find("Could not create process")) << log;
+  EXPECT_EQ(0, standin::probeCount(home));
 }
 
 TEST_F(JavaCheckWin, ProbeRunsWithoutTheJavaOptionsVariablesWhichComeBackAfterwards) {
