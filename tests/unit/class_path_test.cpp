@@ -79,8 +79,10 @@ TEST_F(ConfiguredPath, ScannedDirectoriesListJarsThenZipsInListingOrder) {
   // A required directory that exists but is empty is found.
   EXPECT_EQ("", build("S1empty"));
   EXPECT_FALSE(failure);
-  // On the module path a scanned directory is itself the entry.
-  EXPECT_EQ("C:\\App\\lib;C:\\App\\empty;", build("S1lib;S1empty;S0nothere", PathKind::ModulePath));
+  // On the module path a scanned directory is itself the entry; an optional
+  // one that does not exist is listed too (the JVM skips it, as it skips a
+  // missing class-path entry).
+  EXPECT_EQ("C:\\App\\lib;C:\\App\\empty;C:\\App\\nothere;", build("S1lib;S1empty;S0nothere", PathKind::ModulePath));
   EXPECT_FALSE(failure);
 }
 

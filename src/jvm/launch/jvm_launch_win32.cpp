@@ -25,10 +25,6 @@
 namespace zvt {
 namespace {
 
-// Written by the JVM thread once, read afterwards.
-JavaVM* g_javaVm = nullptr;
-JNIEnv* g_jvmThreadEnv = nullptr;
-
 // Configuration texts are read into buffers of this size here.
 constexpr size_t kSplashTextCapacity = kShortBufferCapacity;
 constexpr size_t kApplicationArgumentsCapacity = kShortBufferCapacity;
@@ -140,10 +136,8 @@ class LauncherJvmThreadHost : public jni::JvmThreadHost {
   void line(const std::string& text) override { logLine(L"%ls", utf8ToUtf16(text).c_str()); }
   void error(const std::string& text) override { logError(L"%ls", utf8ToUtf16(text).c_str()); }
 
-  void jvmCreated(JavaVM* vm, JNIEnv* env) override {
-    g_javaVm = vm;
-    g_jvmThreadEnv = env;
-  }
+  // Nothing in the launcher uses the JVM outside the conversation.
+  void jvmCreated(JavaVM*, JNIEnv*) override {}
 
   std::unique_ptr<jni::HelperLibrary> loadHelperLibrary() override {
     std::wstring path = helperLibraryPath();
@@ -181,13 +175,6 @@ DWORD WINAPI jvmThread(LPVOID param) {
 }
 
 }  // namespace
-
-JavaVM* launchedJavaVm() {
-  return g_javaVm;
-}
-JNIEnv* jvmThreadEnv() {
-  return g_jvmThreadEnv;
-}
 
 bool launchProgram(const ArgumentList& arguments, bool destroyAfterMain) {
   logLine(L"launching program");

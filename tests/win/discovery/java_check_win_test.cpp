@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <type_traits>
 
 #include "base/text.h"
 #include "child.h"
@@ -133,36 +134,57 @@ TEST_F(JavaCheckWin, HangingProbeIsTerminated) {
   standin::RuntimeLayout layout = test::runtimeReporting("11.0.2");
   layout.delayMs = 120000;
   const std::wstring home = runtime(L"jre", layout);
-  setProbeTimeoutForTesting(500);
-  std::string version;
-  EXPECT_FALSE(check(test::javaExeOf(home), version));
+  setProbeTimeoutForTesting(3000);
+  // The check runs beside this thread, which opens the probe while it hangs:
+  // the handle keeps the ended process's exit code readable.
+  using Self = std::remove_pointer_t<decltype(this)>;
+  struct Run {
+    Self* self;
+    std::wstring exe;
+    std::string version;
+    bool ok = true;
+  } run{this, test::javaExeOf(home), std::string(), true};
+  HANDLE checker = CreateThread(
+      nullptr, 0,
+      [](LPVOID p) -> DWORD {
+        Run& r = *static_cast<Run*>(p);
+        r.ok = r.self->check(r.exe, r.version);
+        return 0;
+      },
+      &run, 0, nullptr);
+  ASSERT_NE(nullptr, checker);
+  HANDLE process = nullptr;
+  for (int i = 0; i < 2000 && process == nullptr; ++i) {
+    std::vector<std::string> probes = test::traceRecords(home, "\"ev\":\"probe\"");
+    const size_t at = probes.empty() ? std::string::npos : probes[0].find("\"pid\":");
+    if (at != std::string::npos) {
+      const DWORD pid = static_cast<DWORD>(std::stoul(probes[0].substr(at + 6)));
+      process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+      break;
+    }
+    Sleep(5);
+  }
+  EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(checker, 60000));
+  CloseHandle(checker);
+  ASSERT_NE(nullptr, process) << "the probe was not seen running";
+  EXPECT_FALSE(run.ok);
   EXPECT_TRUE(log_.contains(L"couldn't get version"));
   // No marker for a probe that never ended.
   EXPECT_FALSE(test::readCacheEntry(test::lowerNarrow(test::javaExeOf(home))).exists);
   // The stand-in is gone, ended with exit code 1.
-  std::vector<std::string> probes = test::traceRecords(home, "\"ev\":\"probe\"");
-  ASSERT_EQ(1u, probes.size());
-  const size_t at = probes[0].find("\"pid\":");
-  ASSERT_NE(std::string::npos, at);
-  const DWORD pid = static_cast<DWORD>(std::stoul(probes[0].substr(at + 6)));
-  HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
-  if (process != nullptr) {
-    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process, 0)) << "the probe still runs";
-    DWORD code = 0;
-    EXPECT_TRUE(GetExitCodeProcess(process, &code));
-    EXPECT_EQ(1u, code);
-    CloseHandle(process);
-  }
+  EXPECT_EQ(1u, test::traceRecords(home, "\"ev\":\"probe\"").size());
+  EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process, 0)) << "the probe still runs";
+  DWORD code = 0;
+  EXPECT_TRUE(GetExitCodeProcess(process, &code));
+  EXPECT_EQ(1u, code);
+  CloseHandle(process);
 }
 
-// On a volume without 8.3 names the probe runs the long path, blank and all:
-// the program is named to the system and quoted, so "<sandbox>\Program.exe"
-// planted before "<sandbox>\Program Files\..." never runs.
 TEST_F(JavaCheckWin, APlantedProgramBeforeTheBlankNeverRuns) {
-  const std::wstring home = runtime(L"Program Files\jre", test::runtimeReporting("11.0.2"));
-  const std::wstring decoy = sandbox_.path() + L"\Program.exe";
+  const std::wstring home = runtime(L"Program Files\\jre", test::runtimeReporting("11.0.2"));
+  const std::wstring decoy = sandbox_.path() + L"\\Program.exe";
   const std::wstring self = test::selfPath();
-  const std::wstring decoySource = self.substr(0, self.rfind(L'\')) + L"\zvt_probe_decoy.exe";
+  const std::wstring decoySource = self.substr(0, self.rfind(L'\\')) + L"\\zvt_probe_decoy.exe";
   ASSERT_TRUE(CopyFileW(decoySource.c_str(), decoy.c_str(), FALSE)) << utf16ToUtf8(decoySource);
   setProbeShortNamesForTesting(false);
   std::string version;
@@ -200,8 +222,8 @@ TEST(Child_ProbeFile, OutputFileCannotBeCreated) {
 
 TEST_F(JavaCheckWin, AProbeOutputFileThatCannotBeCreatedIsNamedWithItsReason) {
   const std::wstring home = runtime(L"jre", test::runtimeReporting("11.0.2"));
-  const std::wstring logDir = sandbox_.path() + L"\log";
-  const std::wstring gone = sandbox_.path() + L"\gone";
+  const std::wstring logDir = sandbox_.path() + L"\\log";
+  const std::wstring gone = sandbox_.path() + L"\\gone";
   ASSERT_TRUE(CreateDirectoryW(logDir.c_str(), nullptr));
   ASSERT_TRUE(CreateDirectoryW(gone.c_str(), nullptr));
   test::RunOptions options;
@@ -263,7 +285,11 @@ TEST_F(JavaCheckWin, PathWithABlankIsProbedThroughItsShortName) {
   ASSERT_TRUE(test::readFileBytes(home + L"\\standin\\probes.log", probes));
   const size_t end = probes.find(" -version");
   ASSERT_NE(std::string::npos, end) << probes;
-  const std::wstring program = utf8ToUtf16(probes.substr(0, end));
+  // Quoted all the same: the quotes are what keeps a long path with a blank
+  // whole where no short name exists.
+  const std::string quoted = probes.substr(0, end);
+  ASSERT_TRUE(quoted.size() > 2 && quoted.front() == '"' && quoted.back() == '"') << probes;
+  const std::wstring program = utf8ToUtf16(quoted.substr(1, quoted.size() - 2));
   EXPECT_EQ(std::wstring::npos, program.find(L' ')) << probes;
   wchar_t longName[MAX_PATH * 2];
   const DWORD n = GetLongPathNameW(program.c_str(), longName, MAX_PATH * 2);
