@@ -40,6 +40,7 @@ class ConfiguredPath : public ::testing::Test {
                         {"PLAIN", "C:\\p.jar"},
                         {"ENDS", "C:\\e.jar;"},
                         {"EMPTY", ""},
+                        {"QUOTES", "\"\""},
                         {"HALF", "\""},
                         {"LIBDIR", "lib"}};
   }
@@ -70,6 +71,9 @@ TEST_F(ConfiguredPath, EnvironmentEntries) {
   // Undefined optional variables and empty values add nothing (no empty
   // element, which would put the working directory on the class path).
   EXPECT_EQ("", build("E0UNDEFINED;E1EMPTY"));
+  // A value that is nothing but its two quotes is empty once they go.
+  EXPECT_EQ("", build("E1QUOTES"));
+  EXPECT_EQ("C:\\p.jar;", build("E1QUOTES;E1PLAIN;E1QUOTES"));
   EXPECT_FALSE(failure);
 }
 
