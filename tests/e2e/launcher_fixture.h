@@ -7,6 +7,7 @@
 
 #include "config/block_format.h"
 #include "standin_layout.h"
+#include "support/jvm_registry.h"
 #include "support/win_process.h"
 
 namespace zvt::e2e {
@@ -20,7 +21,7 @@ std::string readTemplate();
 
 class LauncherSandbox {
  public:
-  explicit LauncherSandbox(const std::wstring& tag) : box_(tag) {}
+  explicit LauncherSandbox(const std::wstring& tag) : box_(tag), versionCache_(box_.path()) {}
 
   // Packs `content` into <sandbox>\<name> and returns the path. `image` is
   // the program to pack, the launcher template when empty.
@@ -46,6 +47,8 @@ class LauncherSandbox {
 
  private:
   test::Sandbox box_;
+  // The version cache entries of the runtimes laid out here go with it.
+  test::VersionCacheCleanup versionCache_;
 };
 
 bool contains(const std::string& haystack, const std::string& needle);
