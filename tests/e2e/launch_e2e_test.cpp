@@ -87,12 +87,12 @@ struct Launch {
     int at = find({"{\"ev\":\"create\""});
     return at < 0 ? std::string("<no create record>") : trace[at];
   }
-  // The "thread" number of the first record of kind `event`, or -1.
+  // The thread that wrote the first record of kind `event` ("tid"), or -1.
   long long threadOf(const std::string& event) const {
     int at = find({"{\"ev\":\"" + event + "\""});
     if (at < 0) return -1;
-    const size_t p = trace[at].find("\"thread\":");
-    return p == std::string::npos ? -1 : std::stoll(trace[at].substr(p + 9));
+    const size_t p = trace[at].find("\"tid\":");
+    return p == std::string::npos ? -1 : std::stoll(trace[at].substr(p + 6));
   }
   std::string traceText() const {
     std::string all;

@@ -214,7 +214,6 @@ jint create(JavaVM** pvm, void** penv, void* vargs, int64_t entryUs) {
             .flag("ignoreUnrecognized", args->ignoreUnrecognized != JNI_FALSE)
             .texts("options", options)
             .number("stackReserve", stackReservation())
-            .number("thread", static_cast<int64_t>(GetCurrentThreadId()))
             .number("entryUs", entryUs)
             .number("priorityClass", static_cast<int64_t>(GetPriorityClass(GetCurrentProcess()))));
   if (args->version == JNI_VERSION_1_1 || !supportedVersion(args->version)) return JNI_EVERSION;
@@ -268,9 +267,7 @@ BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
   if (reason == DLL_PROCESS_ATTACH) {
     std::wstring self = standin::modulePathOf(reinterpret_cast<const void*>(&DllMain));
     standin::setTraceHome(standin::homeFor(self, 2));
-    standin::trace(standin::JsonLine("load")
-                       .text("path", standin::utf8(self))
-                       .number("thread", static_cast<int64_t>(GetCurrentThreadId())));
+    standin::trace(standin::JsonLine("load").text("path", standin::utf8(self)));
   }
   return TRUE;
 }
