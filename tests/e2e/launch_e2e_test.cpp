@@ -346,6 +346,17 @@ TEST(Launch, TheHelperLibraryIsLookedForUnderTheInstallationDirectory) {
   EXPECT_EQ(1, l.count("{\"ev\":\"registerNatives\""));
 }
 
+TEST(Launch, AHelperLibraryThatIsThereButDoesNotLoadIsAnErrorLine) {
+  LaunchSandbox s(L"launchbadhelper");
+  const std::wstring helper = s.box.file(L".zentrovia\\zvtinst.dll");
+  ASSERT_TRUE(test::writeFileBytes(helper, "not a library"));
+  Launch l = s.run(baseContent(), L"/run");
+  // The application still runs, without the natives, and the log says why.
+  EXPECT_EQ(0u, l.result.exitCode) << l.result.err;
+  EXPECT_TRUE(contains(l.log, "ERROR: could not load helper dll " + utf16ToUtf8(helper) + " (error ")) << l.log;
+  EXPECT_EQ(0, l.count("registerNatives"));
+}
+
 TEST(Launch, TheSplashConfigurationReachesTheLauncherClassAsWritten) {
   LaunchSandbox s(L"launchsplash");
   block::Content c = baseContent();
