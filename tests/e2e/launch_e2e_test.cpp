@@ -447,6 +447,25 @@ TEST(CodePage, ConfiguredTextsReachJavaAsWritten) {
   EXPECT_FALSE(contains(l.log, "ERROR: could not load helper dll")) << l.log;
 }
 
+// A message that names configuration text (here the search entry of a
+// runtime whose library does not load) shows it as written: standard error
+// carries it in the code page it came in.
+TEST(CodePage, AMessageNamesTheConfiguredEntryAsWritten) {
+  const std::wstring text = codePageText();
+  ASSERT_FALSE(text.empty()) << "no test text for code page " << GetACP();
+  const std::string bytes = inCodePage(text);
+  LaunchSandbox s(L"launchcpmsg", false);
+  standin::RuntimeLayout layout;
+  layout.vmTypes = {};  // the executable passes, the library is missing
+  s.box.layOutRuntime(text, layout);
+  block::Content c = baseContent();
+  setEntry(c, 128, "B" + bytes + ";");
+  c.messages.push_back({1019, L"MSG1019 damaged at {0}"});
+  Launch l = s.run(c, L"/run");
+  EXPECT_EQ(1u, l.result.exitCode) << l.result.err;
+  EXPECT_TRUE(contains(l.result.err, inCodePage(L"MSG1019 damaged at " + text))) << l.result.err << l.log;
+}
+
 // The service child as the service host runs it: the restart marker last,
 // its standard streams on pipes, the shutdown line written once the
 // application runs, then the end of input.
