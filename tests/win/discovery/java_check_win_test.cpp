@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <type_traits>
 
 #include "base/text.h"
 #include "child.h"
@@ -130,6 +129,20 @@ TEST_F(JavaCheckWin, FailingProbeLeavesTheMarkerAndIsProbedAgain) {
   EXPECT_EQ(2, standin::probeCount(home));
 }
 
+// A check run on a thread of its own, so that the test can look at the
+// probe while the check waits for it.
+struct ProbeInThread {
+  std::string javaExe;
+  std::string version;
+  bool ok = true;
+};
+
+DWORD WINAPI checkInThread(LPVOID parameter) {
+  ProbeInThread& run = *static_cast<ProbeInThread*>(parameter);
+  run.ok = checkJavaExe(run.javaExe, run.version, VersionBounds(), Prerelease::Refuse);
+  return 0;
+}
+
 TEST_F(JavaCheckWin, HangingProbeIsTerminated) {
   standin::RuntimeLayout layout = test::runtimeReporting("11.0.2");
   layout.delayMs = 120000;
@@ -137,21 +150,9 @@ TEST_F(JavaCheckWin, HangingProbeIsTerminated) {
   setProbeTimeoutForTesting(3000);
   // The check runs beside this thread, which opens the probe while it hangs:
   // the handle keeps the ended process's exit code readable.
-  using Self = std::remove_pointer_t<decltype(this)>;
-  struct Run {
-    Self* self;
-    std::wstring exe;
-    std::string version;
-    bool ok = true;
-  } run{this, test::javaExeOf(home), std::string(), true};
-  HANDLE checker = CreateThread(
-      nullptr, 0,
-      [](LPVOID p) -> DWORD {
-        Run& r = *static_cast<Run*>(p);
-        r.ok = r.self->check(r.exe, r.version);
-        return 0;
-      },
-      &run, 0, nullptr);
+  ProbeInThread run;
+  run.javaExe = test::narrow(test::javaExeOf(home));
+  HANDLE checker = CreateThread(nullptr, 0, &checkInThread, &run, 0, nullptr);
   ASSERT_NE(nullptr, checker);
   HANDLE process = nullptr;
   for (int i = 0; i < 2000 && process == nullptr; ++i) {
