@@ -86,12 +86,12 @@ std::wstring fakeCodePage(const std::string& text) {
 TEST_F(Accessors, WideValuesGoThroughTheConfigurationsCodePage) {
   config::current().decodeText = &fakeCodePage;
   config::current().entries[150] = "\x80\xC0";
-  config::current().entries[151] = "a\x82\x5C" "b";
+  config::current().entries[151] = std::string("a\x82\x5C") + "b";
   config::current().entries[152] = "ab\xF0";
   EXPECT_EQ(std::wstring(L"\x20AC\x0400"), config::getConfigStringW(150));
   // Converted whole, then cut to capacity - 1 units: a double-byte character
   // is never split into a lone lead byte and a stray backslash.
-  EXPECT_EQ(std::wstring(L"a\x305C" L"b"), config::getConfigStringW(151));
+  EXPECT_EQ(std::wstring(L"a\x305C") + L"b", config::getConfigStringW(151));
   EXPECT_EQ(std::wstring(L"a\x305C"), config::getConfigStringW(151, 3));
   // A cut never leaves half a surrogate pair.
   EXPECT_EQ(std::wstring(L"ab"), config::getConfigStringW(152, 4));

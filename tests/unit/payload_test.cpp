@@ -116,7 +116,8 @@ std::wstring decode932Sample(const std::string& bytes) {
 TEST(IncludedFileNames, DoubleByteNamesAreCheckedAsCharacters) {
   // "\x95\x5C" is one character whose trail byte is a backslash, "\x83\x7C"
   // one whose trail byte is a bar: neither separates nor is forbidden.
-  for (const char* name : {"\x95\x5C.jar", "lib\\\x95\x5C.jar", "\x95\x5C\\a.jar", "\x83\x7C.dll", "\x95\x5C\x83\x5C"}) {
+  for (const char* name :
+       {"\x95\x5C.jar", "lib\\\x95\x5C.jar", "\x95\x5C\\a.jar", "\x83\x7C.dll", "\x95\x5C\x83\x5C"}) {
     EXPECT_EQ(nullptr, refusedNameReason(name, &decode932Sample)) << name;
   }
   EXPECT_EQ(decode932Sample("\x95\x5C"), directoryLevelOf(decode932Sample("\x95\x5C\\a.jar")));

@@ -68,9 +68,8 @@ bool g_probeShortNames = true;
 std::wstring probeProgram(const std::string& javaExe) {
   const std::wstring wide = toWide(javaExe);
   std::vector<wchar_t> buffer(kBufferCapacity);
-  const DWORD n = g_probeShortNames
-                      ? GetShortPathNameW(wide.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()))
-                      : 0;
+  const DWORD n =
+      g_probeShortNames ? GetShortPathNameW(wide.c_str(), buffer.data(), static_cast<DWORD>(buffer.size())) : 0;
   if (n > 0 && n < buffer.size()) return std::wstring(buffer.data(), n);
   logLine(L"Could not get short path name for %ls", wide.c_str());
   return wide;
@@ -96,7 +95,9 @@ void setProbeTimeoutForTesting(uint32_t milliseconds) {
   g_probeTimeoutMs = milliseconds == 0 ? kProbeTimeoutMs : milliseconds;
 }
 
-void setProbeShortNamesForTesting(bool use) { g_probeShortNames = use; }
+void setProbeShortNamesForTesting(bool use) {
+  g_probeShortNames = use;
+}
 
 bool probeJavaVersion(const std::string& javaExe, uint64_t lastWriteTime, std::string& version) {
   // The program is named to the system, and quoted for the child: an

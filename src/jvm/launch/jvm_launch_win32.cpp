@@ -147,7 +147,8 @@ class LauncherJvmThreadHost : public jni::JvmThreadHost {
       // Its absence is a normal set-up; a library that is there and still
       // does not load leaves the application without its natives.
       const DWORD error = GetLastError();
-      if (fileExists(path)) logError(L"could not load helper dll %ls (error %d)", path.c_str(), static_cast<int>(error));
+      if (fileExists(path))
+        logError(L"could not load helper dll %ls (error %d)", path.c_str(), static_cast<int>(error));
       return nullptr;
     }
     auto registerNatives =

@@ -196,8 +196,9 @@ TEST_F(JavaCheckWin, APlantedProgramBeforeTheBlankNeverRuns) {
   // The runtime saw its own path quoted as the first element.
   std::vector<std::string> probes = test::traceRecords(home, "\"ev\":\"probe\"");
   ASSERT_EQ(1u, probes.size());
-  EXPECT_NE(std::string::npos,
-            probes[0].find("\"cmd\":" + standin::jsonString("\"" + test::lowerNarrow(test::javaExeOf(home)) + "\" -version")))
+  EXPECT_NE(
+      std::string::npos,
+      probes[0].find("\"cmd\":" + standin::jsonString("\"" + test::lowerNarrow(test::javaExeOf(home)) + "\" -version")))
       << probes[0];
 }
 
