@@ -23,15 +23,14 @@
 #include "jvm/discovery/version_cache_rules.h"
 #include "runtime/paths.h"
 #include "standin_layout.h"
-#include "support/registry_guard.h"
+#include "support/jvm_registry.h"
 #include "support/win_process.h"
 
 using namespace zvt;
 
 namespace {
 
-const wchar_t kLocated[] = L"SOFTWARE\\corvalent-works\\quarn\\locatedjvms";
-const wchar_t kJavaSoft[] = L"SOFTWARE\\JavaSoft";
+const wchar_t* const kLocated = test::kLocatedJvmsKey;
 
 double now() {
   LARGE_INTEGER t, f;
@@ -74,22 +73,19 @@ Pass search(const std::vector<std::wstring>& homes) {
   return pass;
 }
 
-void forgetVersions(const std::vector<std::wstring>& homes) {
-  for (const auto& home : homes)
-    registry::deleteTree(HKEY_CURRENT_USER, toWide(versionCacheKeyName(lowered(javaExeOf(home)))));
-}
-
 // Returns false when a count or the choice is not what the search promises.
 bool run(int runtimes) {
   // The located list of both hives and the vendor keys, saved, emptied for
   // the run and put back after it: only this run's runtimes answer.
-  std::vector<std::unique_ptr<test::RegistryGuard>> guards;
-  for (HKEY hive : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
-    for (const wchar_t* path : {kLocated, kJavaSoft}) {
-      guards.push_back(std::make_unique<test::RegistryGuard>(hive, path, test::RegistryGuard::kSavedKey));
-      RegDeleteTreeW(hive, path);
-    }
+  test::EmptiedJvmRegistry registry;
+  if (!registry.ok()) {
+    fwprintf(stderr, L"cannot empty the registry places of the search\n");
+    return false;
+  }
   test::Sandbox sandbox(L"bench_located");
+  // The version cache entries of this run's runtimes, removed for the cold
+  // pass and when the run ends.
+  test::VersionCacheCleanup cache(sandbox.path());
   std::vector<std::wstring> homes;
   for (int i = 0; i < runtimes; ++i) {
     homes.push_back(sandbox.path() + L"\\jre" + std::to_wstring(i));
@@ -110,10 +106,9 @@ bool run(int runtimes) {
       return false;
     }
   }
-  forgetVersions(homes);
+  cache.removeEntries();
   const Pass cold = search(homes);
   const Pass warm = search(homes);
-  forgetVersions(homes);
 
   const double n = static_cast<double>(runtimes);
   printf("| %3d | %9.2f | %9.2f | %5.1f%% | %5.2f | %5.2f |\n", runtimes, cold.ms / n, warm.ms / n,

@@ -15,6 +15,7 @@
 #include "jvm/discovery/version_cache_rules.h"
 #include "runtime/paths.h"
 #include "standin_layout.h"
+#include "support/jvm_registry.h"
 #include "support/win_process.h"
 
 using namespace zvt;
@@ -69,6 +70,8 @@ void touch(const std::wstring& exe) {
 // Returns false when a count is not what the cache promises.
 bool run(int runtimes, bool& allPassed) {
   test::Sandbox sandbox(L"bench_probes");
+  // The cache entries of this run's runtimes go with them.
+  test::VersionCacheCleanup cache(sandbox.path());
   std::vector<std::wstring> homes;
   for (int i = 0; i < runtimes; ++i) {
     homes.push_back(sandbox.path() + L"\\jre" + std::to_wstring(i));
@@ -84,11 +87,6 @@ bool run(int runtimes, bool& allPassed) {
   allPassed = checkAll(homes, cold) && checkAll(homes, warm);
   for (const auto& home : homes) touch(home + L"\\bin\\java.exe");
   allPassed = checkAll(homes, touched) && allPassed;
-  for (const auto& home : homes) {
-    std::wstring exe = home + L"\\bin\\java.exe";
-    CharLowerBuffW(&exe[0], static_cast<DWORD>(exe.size()));
-    registry::deleteTree(HKEY_CURRENT_USER, toWide(versionCacheKeyName(toNarrow(exe))));
-  }
   for (const Phase* p : {&cold, &warm, &touched})
     printf("| %2d | %-13s | %3d | %8.2f |\n", runtimes, p->name, p->probes, p->msPerCheck);
   printf("|    | warm/cold     |     | %7.1f%% |\n", 100.0 * warm.msPerCheck / cold.msPerCheck);

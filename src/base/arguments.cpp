@@ -57,4 +57,12 @@ size_t unclosedQuote(const std::wstring& text) {
   return walkArguments(text, nullptr);
 }
 
+std::wstring quotedProgram(const std::wstring& path) {
+  return L"\"" + path + L"\"";
+}
+
+std::string quotedProgram(const std::string& path) {
+  return "\"" + path + "\"";
+}
+
 }  // namespace zvt

@@ -20,6 +20,13 @@ void splitArguments(const std::wstring& text, ArgumentList& list);
 // the text, blanks and all, so the packer refuses it.
 size_t unclosedQuote(const std::wstring& text);
 
+// A program path as the first element of a command line the launcher
+// starts: always in double quotes. Unquoted, "C:\Program Files\a.exe"
+// would be read by the system as "C:\Program.exe" with arguments; a file
+// name cannot hold a double quote, so the quoted form always fits.
+std::wstring quotedProgram(const std::wstring& path);
+std::string quotedProgram(const std::string& path);
+
 // The literal last argument that marks the service child.
 extern const wchar_t* const kRestartMarker;
 

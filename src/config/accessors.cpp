@@ -36,12 +36,25 @@ std::string getConfigString(uint32_t id, size_t capacity) {
   return text;
 }
 
+std::wstring decodeConfigText(const std::string& text) {
+  if (current().decodeText) return current().decodeText(text);
+  std::wstring out;
+  out.reserve(text.size());
+  for (unsigned char c : text) out.push_back(c < 0x80 ? static_cast<wchar_t>(c) : static_cast<wchar_t>(0xFFFD));
+  return out;
+}
+
 std::wstring getConfigStringW(uint32_t id, size_t capacity) {
   const std::string* value = find(id);
   if (!value || capacity == 0) return std::wstring();
-  std::string text = value->substr(0, value->find('\0'));
-  if (text.size() > capacity - 1) text.resize(capacity - 1);
-  return widenBytes(text);
+  std::wstring text = decodeConfigText(value->substr(0, value->find('\0')));
+  if (text.size() > capacity - 1) {
+    size_t keep = capacity - 1;
+    // A high surrogate without its partner would be a broken character.
+    if (keep > 0 && text[keep - 1] >= 0xD800 && text[keep - 1] <= 0xDBFF) --keep;
+    text.resize(keep);
+  }
+  return text;
 }
 
 std::string getConfigStringCopy(uint32_t id) {

@@ -18,9 +18,15 @@ LoadedConfiguration& current();
 
 // At most capacity - 1 bytes; a longer value is cut and logged.
 std::string getConfigString(uint32_t id, size_t capacity = kBufferCapacity);
-// Each byte widened to the unit of the same value; at most capacity - 1
-// units, cut cleanly (never overrun) when longer.
+// The value converted to UTF-16 through the configuration's code page
+// (decodeText), then at most capacity - 1 units, cut cleanly (never inside a
+// surrogate pair, never overrun) when longer. The whole value is converted
+// before it is cut, so a double-byte character is never split.
 std::wstring getConfigStringW(uint32_t id, size_t capacity = kBufferCapacity);
+// Configuration text to UTF-16 through the configuration's decoder. Without
+// one (no block loaded) only ASCII is certain: every other byte becomes
+// U+FFFD rather than a character the text never held.
+std::wstring decodeConfigText(const std::string& text);
 // The whole value.
 std::string getConfigStringCopy(uint32_t id);
 // getConfigString (kBufferCapacity) parsed like atoi, saturating instead of

@@ -54,12 +54,18 @@ class BlockReader {
 // read it was for.
 bool locateBlock(BlockReader& reader, uint64_t& blockOffset);
 
+// Configuration text is 8-bit text in the code page the block was written
+// for; this turns it into UTF-16. The Win32 loader gives the one conversion
+// of the launcher (the file functions' code page) when it loads a block.
+using TextDecoder = std::wstring (*)(const std::string& text);
+
 struct LoadedConfiguration {
   std::map<uint32_t, std::string> entries;
   std::map<uint32_t, std::wstring> messages;
   std::string language;  // two letters, always set after a successful load
   std::string country;   // two letters, only for a five-character locale
   uint64_t payloadOffset = 0;
+  TextDecoder decodeText = nullptr;
 };
 
 // Reads the block of a PE image: header walk, magic, entries, messages, then

@@ -23,6 +23,7 @@ int loadConfigurationFrom(const std::wstring& path) {
   ReadFailure failure = loadBlock(source, LocaleSource(&detectLocale), config);
   if (failure != ReadFailure::None) fatalText(fatalTextFor(failure));
   file.reset();
+  config.decodeText = &toWide;
 
   setPreferLongTempPath(config::getConfigFlag(key::kPreferLongTempPath));
   int kind = config::getConfigInt(key::kLauncherKind);

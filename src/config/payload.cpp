@@ -12,13 +12,15 @@ namespace {
 
 constexpr uint32_t kChunkSize = static_cast<uint32_t>(kBufferCapacity);
 
-bool isSeparator(char c) {
+template <typename Char>
+bool isSeparator(Char c) {
   return c == '\\' || c == '/';
 }
 
-size_t firstSeparator(const std::string& name) {
-  auto it = std::find_if(name.begin(), name.end(), isSeparator);
-  return it == name.end() ? std::string::npos : static_cast<size_t>(it - name.begin());
+template <typename String>
+size_t firstSeparator(const String& name) {
+  auto it = std::find_if(name.begin(), name.end(), isSeparator<typename String::value_type>);
+  return it == name.end() ? String::npos : static_cast<size_t>(it - name.begin());
 }
 
 // The port number of COM<n> and LPT<n>: 1 to 9, and the superscripts
@@ -46,14 +48,14 @@ bool isReservedDeviceName(const std::wstring& component) {
 
 // Windows drops blanks and dots at the end of a name part and keeps blanks
 // at its start; either way the file would not be the one the list names.
-bool hasLooseEnds(const std::string& part) {
-  return !part.empty() && (part.front() == ' ' || part.back() == ' ' || part.back() == '.');
+bool hasLooseEnds(const std::wstring& part) {
+  return !part.empty() && (part.front() == L' ' || part.back() == L' ' || part.back() == L'.');
 }
 
 // Characters no Windows file name may hold: the creation would fail.
-bool hasForbiddenCharacter(const std::string& name) {
-  return std::any_of(name.begin(), name.end(), [](char c) {
-    return static_cast<unsigned char>(c) < 0x20 || c == '<' || c == '>' || c == '"' || c == '|' || c == '?' || c == '*';
+bool hasForbiddenCharacter(const std::wstring& name) {
+  return std::any_of(name.begin(), name.end(), [](wchar_t c) {
+    return c < 0x20 || c == L'<' || c == L'>' || c == L'"' || c == L'|' || c == L'?' || c == L'*';
   });
 }
 
@@ -85,24 +87,27 @@ std::vector<std::string> includedFileNames(const std::string& list, long long co
   return names;
 }
 
-const char* refusedNameReason(const std::string& name, NameDecoder decode) {
+const char* refusedNameReason(const std::string& bytes, NameDecoder decode) {
+  // Checked as the file functions will read it: in a double-byte code page
+  // a trail byte may be 0x5C or 0x7C without being a separator or a bar.
+  if (!decode) decode = &widenBytes;
+  const std::wstring name = decode(bytes);
   if (name.empty()) return "empty name";
   if (isSeparator(name[0])) return "absolute name";
-  if (name.find("..") != std::string::npos) return "parent directory reference";
-  if (name.find(':') != std::string::npos) return "drive or stream colon";
+  if (name.find(L"..") != std::wstring::npos) return "parent directory reference";
+  if (name.find(L':') != std::wstring::npos) return "drive or stream colon";
   size_t first = firstSeparator(name);
-  if (first != std::string::npos &&
-      std::any_of(name.begin() + static_cast<std::ptrdiff_t>(first) + 1, name.end(), isSeparator)) {
+  if (first != std::wstring::npos &&
+      std::any_of(name.begin() + static_cast<std::ptrdiff_t>(first) + 1, name.end(), isSeparator<wchar_t>)) {
     return "more than one directory level";
   }
   if (first + 1 == name.size()) return "empty name part";
   if (hasForbiddenCharacter(name)) return "character not allowed in file names";
-  if (hasLooseEnds(name.substr(0, first)) || (first != std::string::npos && hasLooseEnds(name.substr(first + 1)))) {
+  if (hasLooseEnds(name.substr(0, first)) || (first != std::wstring::npos && hasLooseEnds(name.substr(first + 1)))) {
     return "blank or dot at the end of a name part, or blank at its start";
   }
-  if (!decode) decode = &widenBytes;
-  if (isReservedDeviceName(decode(name.substr(0, first))) ||
-      (first != std::string::npos && isReservedDeviceName(decode(name.substr(first + 1))))) {
+  if (isReservedDeviceName(name.substr(0, first)) ||
+      (first != std::wstring::npos && isReservedDeviceName(name.substr(first + 1)))) {
     return "reserved device name";
   }
   return nullptr;
@@ -111,6 +116,11 @@ const char* refusedNameReason(const std::string& name, NameDecoder decode) {
 std::string directoryLevelOf(const std::string& name) {
   size_t first = firstSeparator(name);
   return first == std::string::npos ? std::string() : name.substr(0, first);
+}
+
+std::wstring directoryLevelOf(const std::wstring& name) {
+  size_t first = firstSeparator(name);
+  return first == std::wstring::npos ? std::wstring() : name.substr(0, first);
 }
 
 int copyMasked(ByteSource& source, ByteSink& target, uint64_t size, bool unmask) {

@@ -22,7 +22,8 @@ std::vector<std::string> includedFileNames(const std::string& list, long long co
 // dots that Windows would drop from the end of a part (and blanks at its
 // start), and names Windows maps to devices (con, nul, com1, lpt², ... with
 // any extension, in either level). "\" and "/" both separate levels, as they
-// do for the file system. `decode` reads the bytes as the file functions will
+// do for the file system. Every rule applies to the name as UTF-16: `decode`
+// reads the bytes as the file functions will
 // (the launcher passes its file code page conversion); the default takes each
 // byte as the character of the same value, which is what code page 1252 does
 // for the superscript digits. The packer refuses the same names with this
@@ -31,8 +32,10 @@ using NameDecoder = std::wstring (*)(const std::string& bytes);
 const char* refusedNameReason(const std::string& name, NameDecoder decode = nullptr);
 
 // The directory level of a name ("lib" for "lib\b.jar"), empty when it has
-// none.
+// none. The narrow form reads single bytes (a single-byte code page); the
+// launcher splits the name after its conversion to UTF-16.
 std::string directoryLevelOf(const std::string& name);
+std::wstring directoryLevelOf(const std::wstring& name);
 
 // Where extracted bytes go: a file on Windows, memory in tests.
 class ByteSink {

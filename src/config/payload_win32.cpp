@@ -48,17 +48,19 @@ class FileSink final : public ByteSink {
 void refuseUnsafeName(const std::string& name) {
   const char* reason = refusedNameReason(name, &toWide);
   if (!reason) return;
-  logError(L"refusing included file name \"%hs\": %hs", name.c_str(), reason);
+  logError(L"refusing included file name \"%ls\": %hs", toWide(name).c_str(), reason);
   fileCannotBeCreated();
 }
 
+// Split after the conversion, as the name was checked: a trail byte 0x5C
+// of a double-byte character separates nothing.
 void createDirectoryLevel(const std::string& tempDir, const std::string& name) {
-  std::string level = directoryLevelOf(name);
+  std::wstring level = directoryLevelOf(toWide(name));
   if (level.empty()) return;
-  std::string path = tempDir + "\\" + level;
-  logLine(L"creating directory %hs", path.c_str());
-  if (!CreateDirectoryA(path.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
-    logError(L"failed to create directory %hs", path.c_str());
+  std::wstring path = toWide(tempDir) + L"\\" + level;
+  logLine(L"creating directory %ls", path.c_str());
+  if (!CreateDirectoryW(path.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+    logError(L"failed to create directory %ls", path.c_str());
   }
 }
 

@@ -46,11 +46,22 @@ InstanceDecision countedInstance(const std::string& baseName, InstancePlatform& 
 }
 
 // Waits for the first instance to publish its id, which it does right after
-// creating the semaphore, so a second process can get here first.
+// creating the semaphore, so a second process can get here first: while the
+// entry holds no id at all, it is read again. An id that names no running
+// instance of this executable (an ended one, an unrelated process, one that
+// cannot be opened, this one) is read once more after one interval, which
+// covers a first instance that has just created the semaphore and is about
+// to overwrite the old id; then it is final. Waiting it out like a missing
+// one would hold every such start for seconds and end it the same way.
 uint32_t otherInstancePid(InstancePlatform& platform, bool& usable) {
   uint32_t pid = platform.readPid();
   usable = usablePid(platform, pid);
+  bool secondLook = false;
   for (int retry = 0; !usable && retry < kPidRetries; ++retry) {
+    if (pid != 0) {
+      if (secondLook) break;
+      secondLook = true;
+    }
     platform.sleep(kPidRetryMs);
     pid = platform.readPid();
     usable = usablePid(platform, pid);

@@ -12,8 +12,10 @@ namespace zvt::instance {
 constexpr uint32_t kErrorAccessDenied = 5;     // ERROR_ACCESS_DENIED
 constexpr uint32_t kErrorAlreadyExists = 183;  // ERROR_ALREADY_EXISTS
 
-// While the pids entry gives no usable id the second process reads it again
-// this many times, this far apart (about 5 seconds in all).
+// While the pids entry holds no id the second process reads it again this
+// many times, this far apart (about 5 seconds in all); an id that names no
+// running instance is read once more, one interval later, then taken as it
+// is.
 constexpr int kPidRetries = 50;
 constexpr uint32_t kPidRetryMs = 100;
 

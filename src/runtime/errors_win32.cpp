@@ -89,9 +89,12 @@ void showMessage(uint32_t id, const std::wstring* argument) {
   showError(text);
 }
 
+// The argument is configuration text (a search entry, a variable name) in
+// the code page: converted whole, then bounded, so no double-byte
+// character is split and none shows as the characters of its bytes.
 void showMessageA(uint32_t id, const std::string& argument) {
-  std::string bounded = argument.substr(0, kMessageCapacity - 1);
-  std::wstring wide = widenBytes(bounded);
+  std::wstring wide = toWide(argument);
+  if (wide.size() > kMessageCapacity - 1) wide.resize(kMessageCapacity - 1);
   showMessage(id, &wide);
 }
 

@@ -1,5 +1,6 @@
 #include <string>
 
+#include "base/arguments.h"
 #include "base/process_win32.h"
 #include "base/win32.h"
 #include "runtime/log.h"
@@ -29,9 +30,12 @@ void logStartFailure(const ChildProcess& cmd) {
 }  // namespace
 
 std::string shortPathFromCommandInterpreter(const std::wstring& path) {
-  std::wstring command = windowsDirectoryW() + L"\\system32\\cmd.exe /C for %I in (\"" + path + L"\") do @echo %~sI";
+  // Named to the system and quoted, as every program the launcher starts.
+  const std::wstring program = windowsDirectoryW() + L"\\system32\\cmd.exe";
+  std::wstring command = quotedProgram(program) + L" /C for %I in (\"" + path + L"\") do @echo %~sI";
   logLine(L"executing %ls", command.c_str());
   ChildOptions options;
+  options.application = program;
   options.commandLine = command;
   options.input = StreamSetup::none();
   options.output = StreamSetup::pipe();

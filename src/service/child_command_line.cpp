@@ -15,10 +15,7 @@ bool holds(const std::wstring& text, wchar_t c) {
 // quotes; a file name cannot hold one, so that form always fits.
 bool appendProgramPath(std::wstring& out, const std::wstring& path) {
   if (holds(path, kDoubleQuote) || holds(path, L'\0')) return false;
-  bool quote = path.empty() || holds(path, kBlank) || holds(path, kSingleQuote);
-  if (quote) out += kDoubleQuote;
-  out += path;
-  if (quote) out += kDoubleQuote;
+  out += quotedProgram(path);
   return true;
 }
 

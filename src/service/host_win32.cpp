@@ -15,6 +15,7 @@
 #include "base/registry_win32.h"
 #include "runtime/errors.h"
 #include "runtime/log.h"
+#include "runtime/paths.h"
 #include "runtime/process_state.h"
 #include "service/child_command_line.h"
 #include "service/console_handler_win32.h"
@@ -156,6 +157,10 @@ UniqueHandle createChildJob() {
 bool startChild(const std::wstring& commandLine) {
   Host& h = host();
   ChildOptions options;
+  // The child is this very executable, named to the system: the command
+  // line's first element is what the child reads as its own path, never
+  // what the system looks for.
+  options.application = modulePathW();
   options.commandLine = commandLine;
   const DWORD priority = readPriorityClass();
   options.creationFlags = priority | DETACHED_PROCESS;

@@ -6,9 +6,11 @@
 #include <jni.h>
 
 #include <cstdint>
+#include <cstring>
 #include <new>
 #include <string>
 
+#include "base/registry_win32.h"
 #include "base/win32.h"
 #include "windowborder/border_proc_win32.h"
 #include "windowborder/border_runtime_win32.h"
@@ -93,14 +95,17 @@ bool javaText(JNIEnv* env, jstring text, std::wstring* out) {
 }
 
 // One registry read of this module: a REG_DWORD or REG_BINARY value under
-// HKEY_CURRENT_USER into four bytes that start at 0. The two type flags
-// together ask for 32-bit data, so binary data of another size is refused.
+// HKEY_CURRENT_USER of exactly four bytes (32-bit data; binary data of
+// another size is refused).
 bool readUserInt(const std::wstring& key, const std::wstring& value, DWORD* out) {
+  UniqueRegKey opened = registry::openKey(HKEY_CURRENT_USER, key, KEY_READ);
+  if (!opened) return false;
+  const registry::Value read = registry::queryValue(opened.get(), value, sizeof(DWORD));
+  if (!read.ok() || (read.type != REG_DWORD && read.type != REG_BINARY) || read.bytes.size() != sizeof(DWORD)) {
+    return false;
+  }
   DWORD data = 0;
-  DWORD size = sizeof(data);
-  LSTATUS status = RegGetValueW(HKEY_CURRENT_USER, key.c_str(), value.c_str(), RRF_RT_REG_DWORD | RRF_RT_REG_BINARY,
-                                nullptr, &data, &size);
-  if (status != ERROR_SUCCESS) return false;
+  std::memcpy(&data, read.bytes.data(), sizeof(data));
   *out = data;
   return true;
 }

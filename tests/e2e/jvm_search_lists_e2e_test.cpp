@@ -13,37 +13,16 @@
 
 #include "base/text.h"
 #include "launcher_fixture.h"
-#include "support/registry_guard.h"
+#include "support/jvm_registry.h"
 
 namespace zvt::e2e {
 namespace {
 
-const wchar_t kJavaSoft[] = L"SOFTWARE\\JavaSoft";
 const wchar_t kJre[] = L"SOFTWARE\\JavaSoft\\JRE";
 const wchar_t kOldJre[] = L"SOFTWARE\\JavaSoft\\Java Runtime Environment";
-const wchar_t kLocated[] = L"SOFTWARE\\corvalent-works\\quarn\\locatedjvms";
-const wchar_t kShared[] = L"SOFTWARE\\corvalent-works\\zentrovia\\sharedjvms";
-const wchar_t kInstallations[] = L"SOFTWARE\\corvalent-works\\zentrovia\\installations";
+const wchar_t* const kLocated = test::kLocatedJvmsKey;
+const wchar_t* const kShared = test::kSharedJvmsKey;
 const char kLoaded[] = "Loading of JVM-DLL successful";
-
-// All the registry places the search reads, saved and emptied: nothing the
-// prefix or an earlier test registered can answer in place of the runtime
-// the test sets up.
-class EmptiedRegistry {
- public:
-  EmptiedRegistry() {
-    for (HKEY hive : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
-      for (const wchar_t* path : {kJavaSoft, kLocated, kShared, kInstallations}) {
-        guards_.push_back(std::make_unique<test::RegistryGuard>(hive, path, test::RegistryGuard::kSavedKey));
-        const LSTATUS status = RegDeleteTreeW(hive, path);
-        EXPECT_TRUE(status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) << status;
-      }
-    }
-  }
-
- private:
-  std::vector<std::unique_ptr<test::RegistryGuard>> guards_;
-};
 
 UniqueRegKey createKey(HKEY hive, const std::wstring& path) {
   HKEY key = nullptr;
@@ -127,7 +106,8 @@ bool loadedFrom(const SearchResult& r, const std::wstring& home) {
 // The shared list is read only under a sharing key; both groups count in
 // it, the newest passing entry wins, and on equal versions the machine's.
 TEST(JvmSearchLists, SharedListUnderTheSharingKey) {
-  EmptiedRegistry registry;
+  test::EmptiedJvmRegistry registry;
+  ASSERT_TRUE(registry.ok());
   LauncherSandbox box(L"lists_shared");
   const std::wstring older = box.layOutRuntime(L"java\\jdk11", reporting("11.0.2"));
   const std::wstring store = box.layOutRuntime(L"java\\zvt_jres\\jre17", reporting("17.0.1"));
@@ -157,7 +137,8 @@ TEST(JvmSearchLists, SharedListUnderTheSharingKey) {
 // it the version-named subkeys are walked from the last in byte order, so
 // "9.0.4" comes before "11".
 TEST(JvmSearchLists, VendorKeysCurrentVersionThenVersionSubkeys) {
-  EmptiedRegistry registry;
+  test::EmptiedJvmRegistry registry;
+  ASSERT_TRUE(registry.ok());
   LauncherSandbox box(L"lists_vendor");
   const std::wstring eleven = box.layOutRuntime(L"jre11", reporting("11.0.2"));
   const std::wstring nine = box.layOutRuntime(L"jre9", reporting("9.0.4"));
@@ -187,7 +168,8 @@ TEST(JvmSearchLists, VendorKeysCurrentVersionThenVersionSubkeys) {
 // The located list's groups: key 165 drops the vendor keys and the entries
 // outside "zvt_jres", key 168 lets the "zvt_jres" entries in.
 TEST(JvmSearchLists, LocatedListGroupsFollowKeys165And168) {
-  EmptiedRegistry registry;
+  test::EmptiedJvmRegistry registry;
+  ASSERT_TRUE(registry.ok());
   LauncherSandbox box(L"lists_located");
   const std::wstring store = box.layOutRuntime(L"java\\zvt_jres\\jre11", reporting("11.0.2"));
   const std::wstring other = box.layOutRuntime(L"java\\jdk17", reporting("17.0.1"));
@@ -217,7 +199,8 @@ TEST(JvmSearchLists, LocatedListGroupsFollowKeys165And168) {
 // A registered runtime whose library does not load goes on the non-working
 // list, and the same source is asked again for the next best one.
 TEST(JvmSearchLists, FailedLibraryRetriesWithTheNextRegisteredRuntime) {
-  EmptiedRegistry registry;
+  test::EmptiedJvmRegistry registry;
+  ASSERT_TRUE(registry.ok());
   LauncherSandbox box(L"lists_retry");
   const std::wstring broken = box.layOutRuntime(L"java\\jdk17", reporting("17.0.1", false));
   const std::wstring working = box.layOutRuntime(L"java\\jdk11", reporting("11.0.2"));
@@ -234,7 +217,8 @@ TEST(JvmSearchLists, FailedLibraryRetriesWithTheNextRegisteredRuntime) {
 // Only the machine has a runtime registered, and its library fails: the
 // message is 1005, not the "nothing found" one, and the log says why.
 TEST(JvmSearchLists, MachineOnlyRegistryRuntimeWhoseLibraryFails) {
-  EmptiedRegistry registry;
+  test::EmptiedJvmRegistry registry;
+  ASSERT_TRUE(registry.ok());
   LauncherSandbox box(L"lists_1005");
   const std::wstring broken = box.layOutRuntime(L"java\\jdk17", reporting("17.0.1", false));
   listEntry(HKEY_LOCAL_MACHINE, kLocated, broken);

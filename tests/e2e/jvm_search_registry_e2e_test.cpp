@@ -8,12 +8,14 @@
 
 #include "base/text.h"
 #include "launcher_fixture.h"
+#include "base/registry_win32.h"
+#include "support/jvm_registry.h"
 #include "support/registry_guard.h"
 
 namespace zvt::e2e {
 namespace {
 
-const wchar_t kInstallations[] = L"SOFTWARE\\corvalent-works\\zentrovia\\installations";
+const wchar_t* const kInstallations = test::kInstallationsKey;
 
 block::Content config(const std::string& sequence) {
   block::Content c;
@@ -47,14 +49,23 @@ void setString(const test::RegistryGuard& guard, const wchar_t* name, const std:
                                           static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))));
 }
 
+// An earlier installation of an application under `hive` (the key emptied
+// by EmptiedJvmRegistry).
+void installation(HKEY hive, const wchar_t* name, const std::wstring& value) {
+  UniqueRegKey key = registry::createKey(hive, kInstallations, KEY_ALL_ACCESS);
+  ASSERT_TRUE(key);
+  ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                                          static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))));
+}
+
 TEST(JvmSearchRegistry, PreviousInstallationsUserThenMachine) {
-  test::RegistryGuard user(HKEY_CURRENT_USER, kInstallations, test::RegistryGuard::kSavedKey);
-  test::RegistryGuard machine(HKEY_LOCAL_MACHINE, kInstallations, test::RegistryGuard::kSavedKey);
+  test::EmptiedJvmRegistry registry;
+  ASSERT_TRUE(registry.ok());
   LauncherSandbox box(L"search_prev");
   box.layOutRuntime(L"userapp\\jre");
   box.layOutRuntime(L"machineapp\\jre");
-  setString(user, L"zvt-search-e2e", box.file(L"userapp"));
-  setString(machine, L"zvt-search-e2e", box.file(L"machineapp"));
+  installation(HKEY_CURRENT_USER, L"zvt-search-e2e", box.file(L"userapp"));
+  installation(HKEY_LOCAL_MACHINE, L"zvt-search-e2e", box.file(L"machineapp"));
   LauncherRun r = runLauncher(box, config(""));
   EXPECT_TRUE(contains(r.log, "found JRE from previous installation (user) ")) << r.log;
   EXPECT_TRUE(contains(r.log, "Loading of JVM-DLL successful")) << r.log;
@@ -67,12 +78,13 @@ TEST(JvmSearchRegistry, PreviousInstallationsUserThenMachine) {
 }
 
 TEST(JvmSearchRegistry, RegistryRuntimeWhoseLibraryFails) {
-  test::RegistryGuard user(HKEY_CURRENT_USER, kInstallations, test::RegistryGuard::kSavedKey);
+  test::EmptiedJvmRegistry registry;
+  ASSERT_TRUE(registry.ok());
   LauncherSandbox box(L"search_prev_fail");
   standin::RuntimeLayout layout;
   layout.vmTypes = {};
   box.layOutRuntime(L"app\\jre", layout);
-  setString(user, L"zvt-search-e2e", box.file(L"app"));
+  installation(HKEY_CURRENT_USER, L"zvt-search-e2e", box.file(L"app"));
   LauncherRun r = runLauncher(box, config(""));
   EXPECT_EQ(1u, r.run.exitCode);
   EXPECT_TRUE(contains(r.run.out + r.run.err, "MSG1005 registry runtime unusable")) << r.run.out << r.run.err;

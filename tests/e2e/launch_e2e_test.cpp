@@ -87,6 +87,13 @@ struct Launch {
     int at = find({"{\"ev\":\"create\""});
     return at < 0 ? std::string("<no create record>") : trace[at];
   }
+  // The thread that wrote the first record of kind `event` ("tid"), or -1.
+  long long threadOf(const std::string& event) const {
+    int at = find({"{\"ev\":\"" + event + "\""});
+    if (at < 0) return -1;
+    const size_t p = trace[at].find("\"tid\":");
+    return p == std::string::npos ? -1 : std::stoll(trace[at].substr(p + 6));
+  }
   std::string traceText() const {
     std::string all;
     for (const std::string& line : trace) all += line + "\n";
@@ -143,9 +150,25 @@ TEST(Launch, RunHandsMainTheLauncherParametersThenTheArgumentsAndDestroysTheJvm)
   EXPECT_TRUE(contains(l.log, "] param count: 10\r\n")) << l.log;
   EXPECT_TRUE(contains(l.log, "] dest JVM\r\n"));
   EXPECT_TRUE(contains(l.log, "] launch done\r\n"));
-  // The JVM runs on a thread of its own, not on the launcher's main thread.
+  // The JVM runs on a thread of its own, not on the launcher's main thread,
+  // which loaded the JVM library during the search.
   EXPECT_EQ(1, l.count("{\"ev\":\"create\""));
-  EXPECT_FALSE(contains(l.result.err, "not available"));
+  const long long loadThread = l.threadOf("load");
+  const long long createThread = l.threadOf("create");
+  ASSERT_GT(loadThread, 0) << l.traceText();
+  ASSERT_GT(createThread, 0) << l.traceText();
+  EXPECT_NE(loadThread, createThread) << l.traceText();
+  // A normal run reports nothing as an error (a missing system function of
+  // the launcher, a helper library that does not load, ...): error lines go
+  // to the log, which is there. The stand-in helper library's own line comes
+  // through the error-log function it is given.
+  ASSERT_TRUE(contains(l.log, "] launch done\r\n")) << l.log;
+  std::string errors;
+  for (size_t at = l.log.find("ERROR: "); at != std::string::npos; at = l.log.find("ERROR: ", at + 1)) {
+    const std::string line = l.log.substr(at, l.log.find('\n', at) - at);
+    if (!contains(line, "ERROR: stand-in zvtinst: ")) errors += line + "\n";
+  }
+  EXPECT_EQ("", errors);
 }
 
 TEST(Launch, TheLaunchersSystemPropertiesComeFirstAndTheModuleNameIsTheUnicodePath) {
@@ -272,9 +295,14 @@ TEST(Launch, RunSwitchesRedirectionOffAndRunRedirectDoesNot) {
   LaunchSandbox s(L"launchredir");
   Launch run = s.run(baseContent(), L"/run");
   EXPECT_EQ(0u, run.result.exitCode);
+  // What is absent below is absent from a real record and a real log.
+  ASSERT_GE(run.find({"{\"ev\":\"create\""}), 0) << run.traceText();
+  ASSERT_TRUE(contains(run.log, "] launch done\r\n")) << run.log;
   EXPECT_TRUE(contains(run.createLine(), "\"-Dzentrovia.noRedir=true\"")) << run.createLine();
   Launch redirect = s.run(baseContent(), L"/run-redirect x");
   EXPECT_EQ(0u, redirect.result.exitCode);
+  ASSERT_GE(redirect.find({"{\"ev\":\"create\""}), 0) << redirect.traceText();
+  ASSERT_TRUE(contains(redirect.log, "] launch done\r\n")) << redirect.log;
   EXPECT_FALSE(contains(redirect.createLine(), "noRedir")) << redirect.createLine();
   EXPECT_FALSE(contains(redirect.createLine(), "-Xrs")) << redirect.createLine();
   EXPECT_GE(redirect.find({kZentroviaMain, json(s.exe) + "," + json("--app") + "," + json("x y") + "," + json("x")}), 0)
@@ -316,6 +344,17 @@ TEST(Launch, TheHelperLibraryIsLookedForUnderTheInstallationDirectory) {
             0)
       << l.traceText();
   EXPECT_EQ(1, l.count("{\"ev\":\"registerNatives\""));
+}
+
+TEST(Launch, AHelperLibraryThatIsThereButDoesNotLoadIsAnErrorLine) {
+  LaunchSandbox s(L"launchbadhelper");
+  const std::wstring helper = s.box.file(L".zentrovia\\zvtinst.dll");
+  ASSERT_TRUE(test::writeFileBytes(helper, "not a library"));
+  Launch l = s.run(baseContent(), L"/run");
+  // The application still runs, without the natives, and the log says why.
+  EXPECT_EQ(0u, l.result.exitCode) << l.result.err;
+  EXPECT_TRUE(contains(l.log, "ERROR: could not load helper dll " + utf16ToUtf8(helper) + " (error ")) << l.log;
+  EXPECT_EQ(0, l.count("registerNatives"));
 }
 
 TEST(Launch, TheSplashConfigurationReachesTheLauncherClassAsWritten) {
@@ -365,11 +404,66 @@ TEST(Launch, TheQuarnFlavourHasNoHelperLibraryAndNoZentroviaProperty) {
   setEntry(c, 2001, "e");
   Launch l = s.run(c, L"/run a");
   ASSERT_EQ(0u, l.result.exitCode) << l.result.err << l.log;
+  ASSERT_GE(l.find({"{\"ev\":\"create\""}), 0) << l.traceText();
+  ASSERT_TRUE(contains(l.log, "] launch done\r\n")) << l.log;
   EXPECT_GE(l.find({kQuarnMain}), 0) << l.traceText();
   EXPECT_EQ(0, l.count("registerNatives"));
   EXPECT_EQ(0, l.count("initFromLauncher"));
   EXPECT_FALSE(contains(l.createLine(), "isZentrovia")) << l.createLine();
   EXPECT_FALSE(contains(l.log, "load helper dll"));
+}
+
+// Every configured text that reaches Java (main class, application
+// arguments, log file names) and the installation directory of the helper
+// library are read through the code page, not byte by byte.
+TEST(CodePage, ConfiguredTextsReachJavaAsWritten) {
+  const std::wstring text = codePageText();
+  ASSERT_FALSE(text.empty()) << "runs from e2e_codepage (1251) or e2e_vm_options_cp932 (932), not code page "
+                             << GetACP();
+  const std::string bytes = inCodePage(text);
+  ASSERT_FALSE(bytes.empty());
+  LaunchSandbox s(L"launchcp");
+  std::wstring error;
+  ASSERT_TRUE(standin::layOutHelperLibrary(s.box.file(text), &error)) << utf16ToUtf8(error);
+  block::Content c = baseContent();
+  setEntry(c, 122, "com.example." + bytes);
+  setEntry(c, 124, "--name " + bytes + " '" + bytes + " x'");
+  setEntry(c, 102, "1");
+  setEntry(c, 103, bytes + ".err.log");
+  setEntry(c, 104, "1");
+  setEntry(c, 105, bytes + ".out.log");
+  setEntry(c, 10003, bytes);
+  Launch l = s.run(c, L"/run");
+  ASSERT_EQ(0u, l.result.exitCode) << l.result.err << l.log;
+  const std::string expected =
+      jsonArray({L"false", L"com.example." + text, s.box.file(text + L".err.log"), s.box.file(text + L".out.log"),
+                 L"false", s.exe, L"--name", text, text + L" x"});
+  EXPECT_GE(l.find({kZentroviaMain + expected + "]"}), 0) << expected << "\n" << l.traceText();
+  // The helper library under the installation directory was loaded and ran.
+  EXPECT_GE(l.find({"{\"ev\":\"registerNatives\",\"mode\":\"ok\"",
+                    json(utf16ToUtf8(s.box.file(text + L"\\.zentrovia\\zvtinst.dll")))}),
+            0)
+      << l.traceText();
+  EXPECT_FALSE(contains(l.log, "ERROR: could not load helper dll")) << l.log;
+}
+
+// A message that names configuration text (here the search entry of a
+// runtime whose library does not load) shows it as written: standard error
+// carries it in the code page it came in.
+TEST(CodePage, AMessageNamesTheConfiguredEntryAsWritten) {
+  const std::wstring text = codePageText();
+  ASSERT_FALSE(text.empty()) << "no test text for code page " << GetACP();
+  const std::string bytes = inCodePage(text);
+  LaunchSandbox s(L"launchcpmsg", false);
+  standin::RuntimeLayout layout;
+  layout.vmTypes = {};  // the executable passes, the library is missing
+  s.box.layOutRuntime(text, layout);
+  block::Content c = baseContent();
+  setEntry(c, 128, "B" + bytes + ";");
+  c.messages.push_back({1019, L"MSG1019 damaged at {0}"});
+  Launch l = s.run(c, L"/run");
+  EXPECT_EQ(1u, l.result.exitCode) << l.result.err;
+  EXPECT_TRUE(contains(l.result.err, inCodePage(L"MSG1019 damaged at " + text))) << l.result.err << l.log;
 }
 
 // The service child as the service host runs it: the restart marker last,
@@ -460,7 +554,7 @@ TEST(LaunchSingleInstance, ASecondStartBringsTheFirstToTheFrontAndEndsWithZero) 
   test::RunResult r = s.box.run(s.exe, L"/run", second);
   EXPECT_EQ(0u, r.exitCode) << r.err;
   std::string secondLog = s.box.log(2);
-  EXPECT_TRUE(contains(secondLog, "] other pid " + std::to_string(first->id()) + "\r\n")) << secondLog;
+  ASSERT_TRUE(contains(secondLog, "] other pid " + std::to_string(first->id()) + "\r\n")) << secondLog;
   EXPECT_FALSE(contains(secondLog, "Searching for a JVM")) << secondLog;
   EXPECT_FALSE(IsIconic(window)) << "the first instance's window was not restored";
   std::vector<std::string> trace = standin::traceLines(s.runtimeHome());

@@ -70,4 +70,24 @@ bool contains(const std::string& haystack, const std::string& needle) {
   return haystack.find(needle) != std::string::npos;
 }
 
+std::wstring codePageText() {
+  switch (GetACP()) {
+    case 1251:
+      return L"\x041F\x0440\x0438\x20AC";
+    case 932:
+      return L"\x8868\x30BD\x0414";
+    default:
+      return std::wstring();
+  }
+}
+
+std::string inCodePage(const std::wstring& text) {
+  BOOL lost = FALSE;
+  const int n = WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, &lost);
+  std::string bytes(static_cast<size_t>(n > 0 ? n : 0), '\0');
+  if (n > 0) WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), &bytes[0], n, nullptr, &lost);
+  EXPECT_FALSE(lost) << "the code page cannot hold " << utf16ToUtf8(text);
+  return bytes;
+}
+
 }  // namespace zvt::e2e

@@ -7,6 +7,7 @@
 
 #include "config/block_format.h"
 #include "standin_layout.h"
+#include "support/jvm_registry.h"
 #include "support/win_process.h"
 
 namespace zvt::e2e {
@@ -20,7 +21,7 @@ std::string readTemplate();
 
 class LauncherSandbox {
  public:
-  explicit LauncherSandbox(const std::wstring& tag) : box_(tag) {}
+  explicit LauncherSandbox(const std::wstring& tag) : box_(tag), versionCache_(box_.path()) {}
 
   // Packs `content` into <sandbox>\<name> and returns the path. `image` is
   // the program to pack, the launcher template when empty.
@@ -46,8 +47,21 @@ class LauncherSandbox {
 
  private:
   test::Sandbox box_;
+  // The version cache entries of the runtimes laid out here go with it.
+  test::VersionCacheCleanup versionCache_;
 };
 
 bool contains(const std::string& haystack, const std::string& needle);
+
+// Non-ASCII text of the code page the process runs under (Wine takes it from
+// LANG: the CTest entries e2e_codepage, 1251, and e2e_vm_options_cp932, 932,
+// start the program so): Cyrillic with the euro sign (0x88 in 1251, one of
+// the bytes 0x80-0x9F that widening byte by byte maps to control
+// characters), or Japanese whose trail bytes look like a backslash (0x5C)
+// with a Cyrillic letter. Empty under any other code page.
+std::wstring codePageText();
+// `text` in the ANSI code page; a test failure when the code page cannot
+// hold it.
+std::string inCodePage(const std::wstring& text);
 
 }  // namespace zvt::e2e

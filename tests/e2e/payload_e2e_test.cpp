@@ -75,6 +75,27 @@ TEST(Payload, FilesAndTheirDirectoryLevelAreExtracted) {
   EXPECT_TRUE(contains(e.log, "] launch done\r\n")) << e.log;
 }
 
+// Names in the code page (under 932 with trail bytes 0x5C): checked and
+// split into their directory level as characters, so a double-byte name is
+// neither refused as a deeper path nor cut at its trail byte. Runs from the
+// CTest entries e2e_codepage (1251) and e2e_vm_options_cp932 (932).
+TEST(CodePage, IncludedNamesAreCheckedAsCharacters) {
+  const std::wstring text = codePageText();
+  ASSERT_FALSE(text.empty()) << "no test text for code page " << GetACP();
+  const std::string bytes = inCodePage(text);
+  LauncherSandbox box(L"paycp");
+  block::Content c = baseContent();
+  pack::setIncludedFileEntries(c, {bytes + ".jar", bytes + "\\c.jar"});
+  c.files = {fileOf("one"), fileOf("two")};
+  Extraction e = runWithLog(box, c);
+  ASSERT_FALSE(e.result.timedOut);
+  EXPECT_EQ(0u, e.result.exitCode) << e.result.err << e.log;
+  ASSERT_FALSE(e.dir.empty()) << e.log;
+  EXPECT_EQ("one", readText(e.dir + L"\\" + text + L".jar"));
+  EXPECT_EQ("two", readText(e.dir + L"\\" + text + L"\\c.jar"));
+  EXPECT_FALSE(contains(e.log, "refusing included file name")) << e.log;
+}
+
 TEST(Payload, OnlyAsManyFilesAsCounted) {
   LauncherSandbox box(L"paycount");
   block::Content c = baseContent();

@@ -67,7 +67,9 @@ TEST(Startup, JavaOptionsVariablesOnlyWithKey10012) {
   EXPECT_TRUE(contains(runAndLog(box, c, o), "ignoring java options environment variables"));
   DeleteFileW(box.file(L"tmp\\zvt_nlog_1.log").c_str());
   c.entries = {{101, "ZvtStartup"}, {10012, "0"}};
-  EXPECT_FALSE(contains(runAndLog(box, c, o), "ignoring java options"));
+  const std::string log = runAndLog(box, c, o);
+  ASSERT_TRUE(contains(log, "working directory unchanged")) << "no log: " << log;
+  EXPECT_FALSE(contains(log, "ignoring java options")) << log;
 }
 
 // The locale of the user interface language. Under Wine a process takes it
@@ -108,12 +110,13 @@ TEST(Locale, DetectedLocaleChoosesTheMessageSet) {
 // directory whose name that code page represents (Cyrillic under 1251): the
 // ANSI-safe launcher directory holds the name in code page bytes, which must
 // be read back through the code page, as the expansion token does, not
-// byte by byte. The CTest entry e2e_codepage starts this program with
-// LANG=ru_RU.UTF-8 (Wine takes the code page from it, see Locale above).
+// byte by byte. The CTest entries e2e_codepage (LANG=ru_RU.UTF-8) and
+// e2e_vm_options_cp932 (LANG=ja_JP.UTF-8) start this program (Wine takes the
+// code page from LANG, see Locale above).
 TEST(CodePage, RelativeWorkingDirectoryUnderANonLatinCodePage) {
   char expected[16] = {};
   if (GetEnvironmentVariableA("ZVT_E2E_CODEPAGE", expected, sizeof(expected)) == 0) {
-    GTEST_FAIL() << "runs from the CTest entry e2e_codepage (LANG=ru_RU.UTF-8, ZVT_E2E_CODEPAGE=1251)";
+    GTEST_FAIL() << "runs from the CTest entries e2e_codepage (ZVT_E2E_CODEPAGE=1251) or e2e_vm_options_cp932";
   }
   ASSERT_EQ(static_cast<UINT>(atoi(expected)), GetACP()) << "the process does not run under the code page asked for";
   LauncherSandbox box(L"\x0440\x0430\x0431\x043E\x0447\x0438\x0439");  // "working" in Russian
@@ -130,6 +133,15 @@ TEST(CodePage, RelativeWorkingDirectoryUnderANonLatinCodePage) {
     EXPECT_EQ(expectedDir, loggedValue(log, "change working directory to ")) << value;
     DeleteFileW(box.file(L"tmp\\zvt_nlog_1.log").c_str());
   }
+  // The configured name itself in the code page: read through it, not byte
+  // by byte (under 932 a trail byte 0x5C would otherwise split the name).
+  const std::wstring text = codePageText();
+  ASSERT_FALSE(text.empty()) << "no test text for code page " << GetACP();
+  ASSERT_TRUE(CreateDirectoryW(box.file(text).c_str(), nullptr));
+  block::Content c;
+  c.entries = {{101, "ZvtCodePage"}, {146, inCodePage(text)}};
+  std::string log = runAndLog(box, c);
+  EXPECT_EQ(utf16ToUtf8(box.file(text)), loggedValue(log, "change working directory to ")) << log;
 }
 
 }  // namespace

@@ -59,14 +59,56 @@ TEST_F(Accessors, MissingAndEmptyReadAlike) {
   EXPECT_EQ("", config::getConfigStringCopy(2003));
 }
 
-TEST_F(Accessors, WideValuesWidenEachByte) {
-  std::wstring w = config::getConfigStringW(150);
-  ASSERT_EQ(2u, w.size());
-  EXPECT_EQ(0xE4, static_cast<int>(w[0]));
-  EXPECT_EQ(0xF6, static_cast<int>(w[1]));
+// A stand-in for a system code page with the traits that matter: 0x80 is a
+// character far from U+0080 (the euro sign, as in 1251 and 1252), 0x82 is a
+// lead byte whose pair makes one character (as in 932; "\x82\x5C" holds a
+// trail byte that looks like a backslash), 0xF0 makes a surrogate pair.
+std::wstring fakeCodePage(const std::string& text) {
+  std::wstring out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c == 0x80) {
+      out += L'\x20AC';
+    } else if (c == 0x82 && i + 1 < text.size()) {
+      out += static_cast<wchar_t>(0x3000 + static_cast<unsigned char>(text[++i]));
+    } else if (c == 0xF0) {
+      out += static_cast<wchar_t>(0xD83D);
+      out += static_cast<wchar_t>(0xDE00);
+    } else if (c < 0x80) {
+      out += static_cast<wchar_t>(c);
+    } else {
+      out += static_cast<wchar_t>(0x0400 + c - 0xC0);
+    }
+  }
+  return out;
+}
+
+TEST_F(Accessors, WideValuesGoThroughTheConfigurationsCodePage) {
+  config::current().decodeText = &fakeCodePage;
+  config::current().entries[150] = "\x80\xC0";
+  config::current().entries[151] = std::string("a\x82\x5C") + "b";
+  config::current().entries[152] = "ab\xF0";
+  EXPECT_EQ(std::wstring(L"\x20AC\x0400"), config::getConfigStringW(150));
+  // Converted whole, then cut to capacity - 1 units: a double-byte character
+  // is never split into a lone lead byte and a stray backslash.
+  EXPECT_EQ(std::wstring(L"a\x305C") + L"b", config::getConfigStringW(151));
+  EXPECT_EQ(std::wstring(L"a\x305C"), config::getConfigStringW(151, 3));
+  // A cut never leaves half a surrogate pair.
+  EXPECT_EQ(std::wstring(L"ab"), config::getConfigStringW(152, 4));
+  EXPECT_EQ(std::wstring(L"ab\xD83D\xDE00"), config::getConfigStringW(152, 5));
   // Longer than the caller's buffer: cut cleanly to capacity - 1.
   EXPECT_EQ(L"i", config::getConfigStringW(2002, 2));
   EXPECT_EQ(L"", config::getConfigStringW(2002, 1));
+  // The message fallback reads the entry the same way.
+  EXPECT_EQ(std::wstring(L"\x20AC\x0400"), config::getMessageText(150));
+}
+
+TEST_F(Accessors, WithoutADecoderOnlyAsciiIsTrusted) {
+  // Nothing loaded: a byte above 0x7F is no known character, never the unit
+  // of the same value.
+  std::wstring w = config::getConfigStringW(150);
+  EXPECT_EQ(std::wstring(L"\xFFFD\xFFFD"), w);
+  EXPECT_EQ(L"ie", config::getConfigStringW(2002));
 }
 
 TEST_F(Accessors, MessageTextFallsBackToAConfigurationEntry) {

@@ -40,6 +40,7 @@ class ConfiguredPath : public ::testing::Test {
                         {"PLAIN", "C:\\p.jar"},
                         {"ENDS", "C:\\e.jar;"},
                         {"EMPTY", ""},
+                        {"QUOTES", "\"\""},
                         {"HALF", "\""},
                         {"LIBDIR", "lib"}};
   }
@@ -70,6 +71,9 @@ TEST_F(ConfiguredPath, EnvironmentEntries) {
   // Undefined optional variables and empty values add nothing (no empty
   // element, which would put the working directory on the class path).
   EXPECT_EQ("", build("E0UNDEFINED;E1EMPTY"));
+  // A value that is nothing but its two quotes is empty once they go.
+  EXPECT_EQ("", build("E1QUOTES"));
+  EXPECT_EQ("C:\\p.jar;", build("E1QUOTES;E1PLAIN;E1QUOTES"));
   EXPECT_FALSE(failure);
 }
 
@@ -79,8 +83,10 @@ TEST_F(ConfiguredPath, ScannedDirectoriesListJarsThenZipsInListingOrder) {
   // A required directory that exists but is empty is found.
   EXPECT_EQ("", build("S1empty"));
   EXPECT_FALSE(failure);
-  // On the module path a scanned directory is itself the entry.
-  EXPECT_EQ("C:\\App\\lib;C:\\App\\empty;", build("S1lib;S1empty;S0nothere", PathKind::ModulePath));
+  // On the module path a scanned directory is itself the entry; an optional
+  // one that does not exist is listed too (the JVM skips it, as it skips a
+  // missing class-path entry).
+  EXPECT_EQ("C:\\App\\lib;C:\\App\\empty;C:\\App\\nothere;", build("S1lib;S1empty;S0nothere", PathKind::ModulePath));
   EXPECT_FALSE(failure);
 }
 

@@ -118,6 +118,31 @@ TEST(Expansion, LongValuesGrowTheTextAndTheGuardStopsRunaways) {
   EXPECT_TRUE(stopped);
 }
 
+TEST(Expansion, AResultOfExactlyTheLimitIsTakenOneMoreIsNot) {
+  test::LogCapture log;
+  auto errors = [&log] {
+    int n = 0;
+    for (const auto& line : log.lines()) n += line.find(L"ERROR: expansion of ${X} stopped") == 0;
+    return n;
+  };
+  // "ab" + value: the value makes the text exactly the limit long.
+  std::wstring fits = L"a${X}b";
+  EXPECT_EQ(1u, replaceAll(fits, L"${X}", std::wstring(kMaxExpandedLength - 2, L'x')));
+  EXPECT_EQ(kMaxExpandedLength, fits.size());
+  EXPECT_EQ(0, errors());
+  std::wstring over = L"a${X}b";
+  EXPECT_EQ(0u, replaceAll(over, L"${X}", std::wstring(kMaxExpandedLength - 1, L'x')));
+  EXPECT_EQ(L"a${X}b", over);
+  EXPECT_EQ(1, errors());
+  // The narrow variant draws the same line.
+  std::string narrowFits = "a${X}b";
+  EXPECT_EQ(1u, replaceAll(narrowFits, "${X}", std::string(kMaxExpandedLength - 2, 'x')));
+  EXPECT_EQ(kMaxExpandedLength, narrowFits.size());
+  std::string narrowOver = "a${X}b";
+  EXPECT_EQ(0u, replaceAll(narrowOver, "${X}", std::string(kMaxExpandedLength - 1, 'x')));
+  EXPECT_EQ("a${X}b", narrowOver);
+}
+
 TEST(Expansion, NarrowVariantUsesTheSameRowsAndLogs) {
   ExpansionValuesA v;
   v.launcherDirectory = "C:\\App\\";

@@ -248,20 +248,33 @@ TEST(SingleInstance, StaleIdsNeverReachTheWindows) {
     EXPECT_TRUE(d.secondInstance);
     EXPECT_EQ(777u, d.otherPid);
     EXPECT_TRUE(p.broughtToFront.empty());
-    EXPECT_EQ(kPidRetries + 1, p.reads) << "a stale id is waited out like a missing one";
+    // Decided at once: one more look, one interval later, not five seconds.
+    EXPECT_EQ(2, p.reads);
+    EXPECT_EQ(kPidRetryMs, p.slept);
     EXPECT_TRUE(log.contains(L"other pid 777"));
     EXPECT_TRUE(log.contains(L"pid 777 is not an instance of this executable, windows left alone"));
   }
   {
     // The entry still holds the last instance's id until the new first
-    // instance has written its own.
+    // instance, which has just created the semaphore, has written its own.
     FakePlatform p;
     p.taken["Local\\c:_program_files_app_svc.exe"] = kErrorAlreadyExists;
-    p.pidReads = {777, 777, 6000};
+    p.pidReads = {777, 6000};
     p.instancesOfThisExecutable = {6000};
     InstanceDecision d = decideInstance(settings(true), p);
     EXPECT_EQ(6000u, d.otherPid);
     EXPECT_EQ(std::vector<uint32_t>{6000}, p.broughtToFront);
+  }
+  {
+    // A missing id followed by a stale one: the wait for a first write ends
+    // there, with one more look.
+    FakePlatform p;
+    p.taken["Local\\c:_program_files_app_svc.exe"] = kErrorAlreadyExists;
+    p.pidReads = {0, 0, 777};
+    InstanceDecision d = decideInstance(settings(true), p);
+    EXPECT_EQ(777u, d.otherPid);
+    EXPECT_EQ(4, p.reads);
+    EXPECT_TRUE(p.broughtToFront.empty());
   }
   {
     // The id of this very process (reused from an ended instance) names no

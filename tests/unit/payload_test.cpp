@@ -97,6 +97,40 @@ TEST(IncludedFileNames, SuperscriptPortNumbersAreDevicesToo) {
   EXPECT_STREQ("reserved device name", refusedNameReason("lib\\COM\xB2.jar", &decode1251Sample));
 }
 
+// The shape of code page 932: a lead byte (0x81-0x9F, 0xE0-0xFC) and the
+// byte after it make one character, whatever that byte looks like alone.
+std::wstring decode932Sample(const std::string& bytes) {
+  std::wstring out;
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(bytes[i]);
+    const bool lead = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+    if (lead && i + 1 < bytes.size()) {
+      out.push_back(static_cast<wchar_t>(0x4E00 + ((c << 8) | static_cast<unsigned char>(bytes[++i])) % 0x5000));
+    } else {
+      out.push_back(static_cast<wchar_t>(c));
+    }
+  }
+  return out;
+}
+
+TEST(IncludedFileNames, DoubleByteNamesAreCheckedAsCharacters) {
+  // "\x95\x5C" is one character whose trail byte is a backslash, "\x83\x7C"
+  // one whose trail byte is a bar: neither separates nor is forbidden.
+  for (const char* name :
+       {"\x95\x5C.jar", "lib\\\x95\x5C.jar", "\x95\x5C\\a.jar", "\x83\x7C.dll", "\x95\x5C\x83\x5C"}) {
+    EXPECT_EQ(nullptr, refusedNameReason(name, &decode932Sample)) << name;
+  }
+  EXPECT_EQ(decode932Sample("\x95\x5C"), directoryLevelOf(decode932Sample("\x95\x5C\\a.jar")));
+  EXPECT_EQ(std::wstring(), directoryLevelOf(decode932Sample("\x95\x5C.jar")));
+  // Real separators and forbidden characters still count.
+  EXPECT_STREQ("more than one directory level", refusedNameReason("\x95\x5C\\b\\c.jar", &decode932Sample));
+  EXPECT_STREQ("absolute name", refusedNameReason("\\\x95\x5C.jar", &decode932Sample));
+  EXPECT_STREQ("character not allowed in file names", refusedNameReason("\x95\x5C|.jar", &decode932Sample));
+  // Read byte by byte the same names would be refused or split.
+  EXPECT_NE(nullptr, refusedNameReason("lib\\\x95\x5C.jar"));
+  EXPECT_NE(nullptr, refusedNameReason("\x83\x7C.dll"));
+}
+
 // A sink that takes at most `limit` bytes per write and can fail after a
 // number of writes.
 class MemorySink : public ByteSink {

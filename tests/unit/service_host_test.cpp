@@ -52,25 +52,27 @@ TEST(ChildCommandLine, TextsAsTheChildIsStarted) {
        L"MyService",
        {},
        L"\"C:\\Program Files\\App\\svc.exe\" MyService __zvt_restart"},
-      {{L"C:\\App\\svc.exe"}, L"MyService", {L"-x"}, L"C:\\App\\svc.exe MyService -x __zvt_restart"},
+      {{L"C:\\App\\svc.exe"}, L"MyService", {L"-x"}, L"\"C:\\App\\svc.exe\" MyService -x __zvt_restart"},
       // The host's own arguments come before the start parameters.
       {{L"C:\\App\\svc.exe", L"own"},
        L"My Service",
        {L"a b"},
-       L"C:\\App\\svc.exe \"My Service\" own \"a b\" __zvt_restart"},
+       L"\"C:\\App\\svc.exe\" \"My Service\" own \"a b\" __zvt_restart"},
       // A quote of one kind: enclosed in the other kind, also without a blank.
-      {{L"C:\\App\\svc.exe"}, L"S", {L"say \"hi\""}, L"C:\\App\\svc.exe S 'say \"hi\"' __zvt_restart"},
-      {{L"C:\\App\\svc.exe"}, L"S", {L"it's"}, L"C:\\App\\svc.exe S \"it's\" __zvt_restart"},
+      {{L"C:\\App\\svc.exe"}, L"S", {L"say \"hi\""}, L"\"C:\\App\\svc.exe\" S 'say \"hi\"' __zvt_restart"},
+      {{L"C:\\App\\svc.exe"}, L"S", {L"it's"}, L"\"C:\\App\\svc.exe\" S \"it's\" __zvt_restart"},
       {{L"C:\\App\\svc.exe"},
        L"S",
        {L"x\" \"__zvt_restart"},
-       L"C:\\App\\svc.exe S 'x\" \"__zvt_restart' __zvt_restart"},
+       L"\"C:\\App\\svc.exe\" S 'x\" \"__zvt_restart' __zvt_restart"},
       // An empty parameter keeps its place instead of vanishing.
-      {{L"C:\\App\\svc.exe"}, L"S", {L"", L"b"}, L"C:\\App\\svc.exe S \"\" b __zvt_restart"},
-      // A program path with an apostrophe: CreateProcess knows only double quotes.
+      {{L"C:\\App\\svc.exe"}, L"S", {L"", L"b"}, L"\"C:\\App\\svc.exe\" S \"\" b __zvt_restart"},
+      // The program path is always quoted (no blank in it is ever read as
+      // the end of a shorter program name); CreateProcess knows only double
+      // quotes, so also a path with an apostrophe gets them.
       {{L"C:\\Bob's\\svc.exe"}, L"S", {}, L"\"C:\\Bob's\\svc.exe\" S __zvt_restart"},
       // Tabs and backslashes are ordinary characters of the grammar.
-      {{L"C:\\App\\svc.exe"}, L"S", {L"a\tb", L"c\\"}, L"C:\\App\\svc.exe S a\tb c\\ __zvt_restart"},
+      {{L"C:\\App\\svc.exe"}, L"S", {L"a\tb", L"c\\"}, L"\"C:\\App\\svc.exe\" S a\tb c\\ __zvt_restart"},
   };
   for (const Case& c : cases) {
     ChildCommandLine line = buildChildCommandLine(c.own, c.name, c.parameters, kCapacity);
@@ -101,7 +103,7 @@ TEST(ChildCommandLine, RefusesWhatTheGrammarCannotCarry) {
 }
 
 TEST(ChildCommandLine, CapacityCountsTheTerminator) {
-  const std::wstring prefix = L"C:\\svc.exe S ";
+  const std::wstring prefix = L"\"C:\\svc.exe\" S ";
   const std::wstring marker = std::wstring(L" ") + kRestartMarker;
   // A parameter that makes the text exactly capacity - 1 units long fits.
   std::wstring fits(kCapacity - 1 - prefix.size() - marker.size(), L'p');

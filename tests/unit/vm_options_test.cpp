@@ -157,6 +157,22 @@ TEST_F(VmOptions, ModuleMode) {
   EXPECT_EQ((List{"-Djava.class.path=", "--module-path=C:\\App\\mods", "--add-modules=com.quarn.runtime"}), assemble());
 }
 
+TEST_F(VmOptions, AMissingOptionalModuleDirectoryChangesNothingElse) {
+  // The JVM skips a module-path directory that is not there, as it skips a
+  // missing class-path entry: whether it exists must not take away the
+  // module options or move the runtime jar to the class path.
+  request.zentroviaFlavour = true;
+  set(key::kModulePath, "S0mods");
+  set(key::kInstallationDirectory, "inst");
+  const List expected = {"-Djava.class.path=", "--module-path=C:\\App\\mods;C:\\App\\inst\\.zentrovia\\zvtruntime.jar",
+                         "--add-modules=com.zentrovia.runtime"};
+  host.directories["C:\\App\\mods"] = {};
+  EXPECT_EQ(expected, assemble());
+  host.directories.erase("C:\\App\\mods");
+  EXPECT_EQ(expected, assemble());
+  EXPECT_FALSE(outcome.failure);
+}
+
 TEST_F(VmOptions, ServiceSwitches) {
   EXPECT_EQ((List{"-Djava.class.path="}), assemble());
   request.serviceMode = true;

@@ -27,14 +27,26 @@ rm -f "$shot"
 # Wine draws the non-client area itself only for windows the (absent) window
 # manager does not decorate; without this a screenshot shows client areas
 # alone. Set for this program only, and removed afterwards.
+# The key is a fixed one of the prefix: the CTest entry holds the lock of
+# fixed registry keys, and a key that was there before comes back as it was.
 key='HKCU\Software\Wine\AppDefaults\zvt_border_tests.exe\X11 Driver'
-timeout 120 "$wine" reg add "$key" /v Decorated /d N /f >/dev/null 2>&1 || fail "cannot set $key"
+saved="$work/saved_key.reg"
+saved_windows="Z:${saved//\//\\}"
+had_key=0
+if timeout 120 "$wine" reg query "$key" >/dev/null 2>&1; then
+  timeout 120 "$wine" reg export "$key" "$saved_windows" >/dev/null 2>&1 || fail "cannot save $key"
+  had_key=1
+fi
 pid=""
 cleanup() {
   [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
   timeout 120 "$wine" reg delete "$key" /f >/dev/null 2>&1 || true
+  if [ "$had_key" = 1 ]; then
+    timeout 120 "$wine" reg import "$saved_windows" >/dev/null 2>&1 || echo "border_screenshot: could not restore $key" >&2
+  fi
 }
 trap cleanup EXIT
+timeout 120 "$wine" reg add "$key" /v Decorated /d N /f >/dev/null 2>&1 || fail "cannot set $key"
 
 windows_dir="Z:${work//\//\\}"
 ZVT_BORDER_SHOT="$windows_dir" timeout 200 "$wine" "$exe" --gtest_filter=Shot_Border.* >"$work/program.log" 2>&1 &

@@ -22,7 +22,8 @@ bool checkJavaExe(std::string& javaExe, std::string& version, const VersionBound
 // more (fewer than 50 entries).
 bool addNonWorkingJava(const std::string& javaExe);
 
-// Runs javaExe (its short form) with -version, without the Java options
+// Runs javaExe (its short form, named to the system and quoted on its
+// command line) with -version, without the Java options
 // variables, standard error into a fresh temporary file, at most the probe
 // limit; a non-zero exit code writes the probe failure marker into the
 // cache. The version comes from the first line of standard error.
@@ -36,5 +37,8 @@ void writeVersionCache(const std::string& javaExe, uint64_t lastWriteTime, const
 // runtime is terminated quickly; 0 restores the default.
 constexpr uint32_t kProbeTimeoutMs = 60000;
 void setProbeTimeoutForTesting(uint32_t milliseconds);
+// False: the probe acts as on a volume without 8.3 names (tests; Wine always
+// has them). True restores the default.
+void setProbeShortNamesForTesting(bool use);
 
 }  // namespace zvt

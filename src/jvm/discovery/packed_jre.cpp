@@ -1,5 +1,6 @@
 #include "jvm/discovery/packed_jre.h"
 
+#include "base/arguments.h"
 #include "base/log_sink.h"
 #include "base/text.h"
 #include "jvm/discovery/java_check.h"
@@ -17,8 +18,8 @@ constexpr size_t kPackSuffixLength = 5;
 
 }  // namespace
 
-std::string unpackCommandLine(const std::string& packFile, const std::string& jar) {
-  return "-r \"" + packFile + "\" \"" + jar + "\"";
+std::string unpackCommandLine(const std::string& program, const std::string& packFile, const std::string& jar) {
+  return quotedProgram(program) + " -r " + quotedProgram(packFile) + " " + quotedProgram(jar);
 }
 
 std::string jarForPackFile(const std::string& packFile) {
@@ -59,7 +60,7 @@ void PackedJreUnpacker::unpackOneFile(const std::string& home, const std::string
     return;
   }
   const std::string program = home + "\\bin\\unpack200.exe";
-  const std::string commandLine = unpackCommandLine(packFile, jar);
+  const std::string commandLine = unpackCommandLine(program, packFile, jar);
   logText(w(program));
   logText(w(commandLine));
   if (!system_.startUnpacker(program, commandLine)) {

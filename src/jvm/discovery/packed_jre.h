@@ -34,8 +34,10 @@ class PackedJreSystem {
   [[noreturn]] virtual void unpackerMissing() = 0;
 };
 
-// "-r", the packed file and the jar, each in double quotes.
-std::string unpackCommandLine(const std::string& packFile, const std::string& jar);
+// The program, "-r", the packed file and the jar, each path in double quotes:
+// the program leads, so the unpacker sees "-r" as its first argument and no
+// path with a blank is ever read as a shorter program name.
+std::string unpackCommandLine(const std::string& program, const std::string& packFile, const std::string& jar);
 // The packed file's path without its ".pack".
 std::string jarForPackFile(const std::string& packFile);
 

@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "base/arguments.h"
 #include "base/capacity.h"
 #include "base/handle.h"
 #include "base/process_win32.h"
@@ -59,14 +60,18 @@ void restoreVariables(const std::vector<SavedVariable>& saved) {
     if (variable.value) SetEnvironmentVariableW(variable.name, variable.value->c_str());
 }
 
+bool g_probeShortNames = true;
+
 // The 8.3 form keeps blanks and characters outside the ANSI code page out
-// of the command line; without one the path is used as it is.
+// of the child's own view of its command line; without one (a volume without
+// short names) the long path is used.
 std::wstring probeProgram(const std::string& javaExe) {
   const std::wstring wide = toWide(javaExe);
   std::vector<wchar_t> buffer(kBufferCapacity);
-  const DWORD n = GetShortPathNameW(wide.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+  const DWORD n =
+      g_probeShortNames ? GetShortPathNameW(wide.c_str(), buffer.data(), static_cast<DWORD>(buffer.size())) : 0;
   if (n > 0 && n < buffer.size()) return std::wstring(buffer.data(), n);
-  logLine(L"Could not get short path name for %hs", javaExe.c_str());
+  logLine(L"Could not get short path name for %ls", wide.c_str());
   return wide;
 }
 
@@ -90,13 +95,22 @@ void setProbeTimeoutForTesting(uint32_t milliseconds) {
   g_probeTimeoutMs = milliseconds == 0 ? kProbeTimeoutMs : milliseconds;
 }
 
+void setProbeShortNamesForTesting(bool use) {
+  g_probeShortNames = use;
+}
+
 bool probeJavaVersion(const std::string& javaExe, uint64_t lastWriteTime, std::string& version) {
-  const std::wstring commandLine = probeProgram(javaExe) + L" -version";
+  // The program is named to the system, and quoted for the child: an
+  // unquoted "C:\Program Files\..." would let the system try
+  // "C:\Program.exe" first and run whatever was planted there.
+  const std::wstring program = probeProgram(javaExe);
+  const std::wstring commandLine = quotedProgram(program) + L" -version";
   const std::vector<SavedVariable> saved = hideJavaOptionsVariables();
   const std::string tempName = makeTempFileName();
   const std::wstring tempFile = toWide(tempName);
 
   ChildOptions options;
+  options.application = program;
   options.commandLine = commandLine;
   options.inheritHandles = true;
   options.creationFlags = NORMAL_PRIORITY_CLASS;
@@ -110,8 +124,13 @@ bool probeJavaVersion(const std::string& javaExe, uint64_t lastWriteTime, std::s
   restoreVariables(saved);
 
   bool ok = false;
-  if (!started) {
-    logLine(L"Could not create process %ls > %hs (error %d)", commandLine.c_str(), tempName.c_str(),
+  if (!started && child.failedStep() == StartStep::Streams) {
+    // Standard error is the only stream set up: the file, not the program,
+    // is what failed, and the program never ran.
+    logLine(L"Could not create the probe's output file %ls (error %d)", tempFile.c_str(),
+            static_cast<int>(child.startError()));
+  } else if (!started) {
+    logLine(L"Could not create process %ls > %ls (error %d)", commandLine.c_str(), tempFile.c_str(),
             static_cast<int>(child.startError()));
   } else {
     const std::optional<DWORD> code = child.exitCode();

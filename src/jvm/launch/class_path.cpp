@@ -64,8 +64,13 @@ std::optional<PathFailure> appendScanned(const ClassPathEntry& entry, PathKind k
     found = scanArchives(path, probe, directory, "jar");
     scanArchives(path, probe, directory, "zip");
   } else {
+    // Listed whether it exists or not, like a missing "A" or "D" entry on the
+    // class path: the JVM skips a module-path directory that is not there,
+    // so leaving it out would only change the rest of the command line (no
+    // --module-path and --add-modules, the runtime jar on the class path)
+    // with the state of the disk.
     found = probe.exists(directory);
-    if (found) path += directory + ";";
+    path += directory + ";";
   }
   if (!found && entry.required) return PathFailure{msg::kClassPathEntryMissing, name};
   return std::nullopt;

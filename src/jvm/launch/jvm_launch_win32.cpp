@@ -25,10 +25,6 @@
 namespace zvt {
 namespace {
 
-// Written by the JVM thread once, read afterwards.
-JavaVM* g_javaVm = nullptr;
-JNIEnv* g_jvmThreadEnv = nullptr;
-
 // Configuration texts are read into buffers of this size here.
 constexpr size_t kSplashTextCapacity = kShortBufferCapacity;
 constexpr size_t kApplicationArgumentsCapacity = kShortBufferCapacity;
@@ -140,16 +136,21 @@ class LauncherJvmThreadHost : public jni::JvmThreadHost {
   void line(const std::string& text) override { logLine(L"%ls", utf8ToUtf16(text).c_str()); }
   void error(const std::string& text) override { logError(L"%ls", utf8ToUtf16(text).c_str()); }
 
-  void jvmCreated(JavaVM* vm, JNIEnv* env) override {
-    g_javaVm = vm;
-    g_jvmThreadEnv = env;
-  }
+  // Nothing in the launcher uses the JVM outside the conversation.
+  void jvmCreated(JavaVM*, JNIEnv*) override {}
 
   std::unique_ptr<jni::HelperLibrary> loadHelperLibrary() override {
     std::wstring path = helperLibraryPath();
     HMODULE module = LoadLibraryW(path.c_str());
     logLine(L"helper dll %p %ls", static_cast<void*>(module), path.c_str());
-    if (module == nullptr) return nullptr;
+    if (module == nullptr) {
+      // Its absence is a normal set-up; a library that is there and still
+      // does not load leaves the application without its natives.
+      const DWORD error = GetLastError();
+      if (fileExists(path))
+        logError(L"could not load helper dll %ls (error %d)", path.c_str(), static_cast<int>(error));
+      return nullptr;
+    }
     auto registerNatives =
         reinterpret_cast<RegisterNativesFunction>(reinterpret_cast<void*>(GetProcAddress(module, "registerNatives")));
     return std::make_unique<LoadedHelperLibrary>(module, registerNatives);
@@ -175,13 +176,6 @@ DWORD WINAPI jvmThread(LPVOID param) {
 }
 
 }  // namespace
-
-JavaVM* launchedJavaVm() {
-  return g_javaVm;
-}
-JNIEnv* jvmThreadEnv() {
-  return g_jvmThreadEnv;
-}
 
 bool launchProgram(const ArgumentList& arguments, bool destroyAfterMain) {
   logLine(L"launching program");

@@ -16,9 +16,4 @@ namespace zvt {
 // JVM library loaded (processState().jvm.createJavaVM).
 bool launchProgram(const ArgumentList& arguments, bool destroyAfterMain);
 
-// The JVM and the JVM thread's environment, set by the JVM thread once the
-// JVM exists; null before.
-JavaVM* launchedJavaVm();
-JNIEnv* jvmThreadEnv();
-
 }  // namespace zvt

@@ -48,9 +48,11 @@ class ScriptedMachine : public JvmSearchSystem {
                     Prerelease prerelease, bool acceptAnyway) override {
     journal.push_back(std::string(acceptAnyway ? "relaxed " : "location ") + location +
                       (prerelease == Prerelease::Allow ? " +pre" : ""));
+    // As the real check does, the buffer gets this home's executable path
+    // whether or not anything is there.
+    javaExe = location + "\\bin\\java.exe";
     auto it = homes.find(location);
     if (it == homes.end()) return acceptAnyway;
-    javaExe = location + "\\bin\\java.exe";
     version = it->second.version;
     return checkPasses(javaExe, it->second) || acceptAnyway;
   }
@@ -390,7 +392,8 @@ TEST(JvmSearchWalk, RelaxedPassSkipsAbsoluteAAndMissingExecutables) {
 
 TEST(JvmSearchWalk, RelaxedPassNeverLoadsAnEarlierCandidateUnderAnotherName) {
   // The E runtime passes and fails to load; the relaxed B home has no
-  // executable at all. The working buffer still holds the E executable.
+  // executable at all: the check leaves that missing path in the buffer, and
+  // the pass must load neither it nor the E executable under B's name.
   ScriptedMachine machine;
   machine.home("c:\\env").loads = false;
   machine.variables["JH"] = "c:\\env";

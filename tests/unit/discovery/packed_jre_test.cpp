@@ -48,8 +48,8 @@ class ScriptedPackSystem : public PackedJreSystem {
     return true;
   }
   unsigned long waitForUnpacker() override {
-    // "-r" "pack" "jar"
-    const size_t a = pending.find('"');
+    // "program" -r "pack" "jar"
+    const size_t a = pending.find('"', pending.find("\" -r ") + 5);
     const size_t b = pending.find('"', a + 1);
     const size_t c = pending.find('"', b + 1);
     const std::string pack = pending.substr(a + 1, b - a - 1);
@@ -109,8 +109,9 @@ TEST_F(PackFixture, TwoPackedJarsAnnouncedOnce) {
   unpack();
   EXPECT_EQ(1, system.announcements);
   EXPECT_EQ(
-      (std::vector<std::string>{"-r \"c:\\app\\jre\\lib\\rt.jar.pack\" \"c:\\app\\jre\\lib\\rt.jar\"",
-                                "-r \"c:\\app\\jre\\lib\\ext\\foo.jar.pack\" \"c:\\app\\jre\\lib\\ext\\foo.jar\""}),
+      (std::vector<std::string>{
+          "\"" + kUnpacker + "\" -r \"c:\\app\\jre\\lib\\rt.jar.pack\" \"c:\\app\\jre\\lib\\rt.jar\"",
+          "\"" + kUnpacker + "\" -r \"c:\\app\\jre\\lib\\ext\\foo.jar.pack\" \"c:\\app\\jre\\lib\\ext\\foo.jar\""}),
       system.runs);
   EXPECT_EQ(0u, system.files.count(kHome + "\\lib\\rt.jar.pack"));
   EXPECT_EQ(0u, system.files.count(kHome + "\\lib\\ext\\foo.jar.pack"));
@@ -195,8 +196,11 @@ TEST_F(PackFixture, WildcardHomeIsNotScanned) {
 }
 
 TEST(PackedJreNames, CommandLineAndJarPath) {
-  EXPECT_EQ("-r \"c:\\j\\lib\\rt.jar.pack\" \"c:\\j\\lib\\rt.jar\"",
-            unpackCommandLine("c:\\j\\lib\\rt.jar.pack", "c:\\j\\lib\\rt.jar"));
+  // The program leads, quoted even without a blank.
+  EXPECT_EQ(
+      "\"c:\\Program Files\\j\\bin\\unpack200.exe\" -r \"c:\\j\\lib\\rt.jar.pack\" \"c:\\j\\lib\\rt.jar\"",
+      unpackCommandLine("c:\\Program Files\\j\\bin\\unpack200.exe", "c:\\j\\lib\\rt.jar.pack", "c:\\j\\lib\\rt.jar"));
+  EXPECT_EQ("\"c:\\j\\bin\\unpack200.exe\" -r \"p\" \"j\"", unpackCommandLine("c:\\j\\bin\\unpack200.exe", "p", "j"));
   EXPECT_EQ("c:\\j\\lib\\rt.jar", jarForPackFile("c:\\j\\lib\\rt.jar.pack"));
   EXPECT_EQ("", jarForPackFile(".pa"));
 }

@@ -211,6 +211,15 @@ TEST_F(SourcesFixture, VendorSubkeysInByteOrderFromTheLast) {
   for (Prerelease p : check.prereleases) EXPECT_EQ(Prerelease::Refuse, p);
 }
 
+TEST_F(SourcesFixture, VendorSubkeysAreSortedWhateverOrderTheRegistryGives) {
+  // The system promises no order (Wine's happens to be sorted): the walk is
+  // the same for names given in any order.
+  for (const char* version : {"11", "1.8", "9.0.4", "1.8.0_201"})
+    registry.vendorVersion(kVendorJreKey, version, std::string("c:\\jre") + version);
+  EXPECT_FALSE(sources().vendorVersionSubkeys(kVendorJreKey, found));
+  EXPECT_EQ((std::vector<std::string>{"c:\\jre9.0.4", "c:\\jre11", "c:\\jre1.8.0_201", "c:\\jre1.8"}), check.homes);
+}
+
 TEST_F(SourcesFixture, LooseFilterOnSubkeysThenStrictCheck) {
   for (const char* version : {"1.7", "1.8", "1.8.0_99"})
     registry.vendorVersion(kVendorJreKey, version, std::string("c:\\jre") + version);

@@ -14,10 +14,16 @@ int main(int argc, char** argv) {
   GetTempPathW(MAX_PATH + 1, base);
   std::wstring own;
   if (GetEnvironmentVariableW(L"ZVT_WIN_CHILD", nullptr, 0) == 0) {
-    own = std::wstring(base) + L"zvt_disc_" + std::to_wstring(GetCurrentProcessId());
-    if (!CreateDirectoryW(own.c_str(), nullptr)) {
-      fprintf(stderr, "cannot create the temporary directory\n");
-      return 1;
+    // A fresh Wine session reuses process ids, and a run that was killed
+    // leaves its directory behind: take the next free name.
+    for (int attempt = 0;; ++attempt) {
+      own = std::wstring(base) + L"zvt_disc_" + std::to_wstring(GetCurrentProcessId()) +
+            (attempt ? L"_" + std::to_wstring(attempt) : L"");
+      if (CreateDirectoryW(own.c_str(), nullptr)) break;
+      if (GetLastError() != ERROR_ALREADY_EXISTS || attempt == 100) {
+        fprintf(stderr, "cannot create the temporary directory\n");
+        return 1;
+      }
     }
     SetEnvironmentVariableW(L"TMP", own.c_str());
     SetEnvironmentVariableW(L"TEMP", own.c_str());

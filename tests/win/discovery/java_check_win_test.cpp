@@ -10,7 +10,9 @@
 #include "child.h"
 #include "config/keys.h"
 #include "discovery_fixture.h"
+#include "json_line.h"
 #include "jvm/discovery/java_check_win32.h"
+#include "runtime/log.h"
 #include "runtime/paths.h"
 
 namespace zvt {
@@ -23,6 +25,7 @@ class JavaCheckWin : public ::testing::Test {
   void TearDown() override {
     for (const std::string& exe : cached_) test::deleteCacheEntry(exe);
     setProbeTimeoutForTesting(0);
+    setProbeShortNamesForTesting(true);
   }
 
   // Lays out a runtime at sandbox\name and returns its home.
@@ -126,30 +129,121 @@ TEST_F(JavaCheckWin, FailingProbeLeavesTheMarkerAndIsProbedAgain) {
   EXPECT_EQ(2, standin::probeCount(home));
 }
 
+// A check run on a thread of its own, so that the test can look at the
+// probe while the check waits for it.
+struct ProbeInThread {
+  std::string javaExe;
+  std::string version;
+  bool ok = true;
+};
+
+DWORD WINAPI checkInThread(LPVOID parameter) {
+  ProbeInThread& run = *static_cast<ProbeInThread*>(parameter);
+  run.ok = checkJavaExe(run.javaExe, run.version, VersionBounds(), Prerelease::Refuse);
+  return 0;
+}
+
 TEST_F(JavaCheckWin, HangingProbeIsTerminated) {
   standin::RuntimeLayout layout = test::runtimeReporting("11.0.2");
   layout.delayMs = 120000;
   const std::wstring home = runtime(L"jre", layout);
-  setProbeTimeoutForTesting(500);
-  std::string version;
-  EXPECT_FALSE(check(test::javaExeOf(home), version));
+  setProbeTimeoutForTesting(3000);
+  // The check runs beside this thread, which opens the probe while it hangs:
+  // the handle keeps the ended process's exit code readable.
+  ProbeInThread run;
+  run.javaExe = test::narrow(test::javaExeOf(home));
+  HANDLE checker = CreateThread(nullptr, 0, &checkInThread, &run, 0, nullptr);
+  ASSERT_NE(nullptr, checker);
+  HANDLE process = nullptr;
+  for (int i = 0; i < 2000 && process == nullptr; ++i) {
+    std::vector<std::string> probes = test::traceRecords(home, "\"ev\":\"probe\"");
+    const size_t at = probes.empty() ? std::string::npos : probes[0].find("\"pid\":");
+    if (at != std::string::npos) {
+      const DWORD pid = static_cast<DWORD>(std::stoul(probes[0].substr(at + 6)));
+      process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+      break;
+    }
+    Sleep(5);
+  }
+  EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(checker, 60000));
+  CloseHandle(checker);
+  ASSERT_NE(nullptr, process) << "the probe was not seen running";
+  EXPECT_FALSE(run.ok);
   EXPECT_TRUE(log_.contains(L"couldn't get version"));
   // No marker for a probe that never ended.
   EXPECT_FALSE(test::readCacheEntry(test::lowerNarrow(test::javaExeOf(home))).exists);
   // The stand-in is gone, ended with exit code 1.
+  EXPECT_EQ(1u, test::traceRecords(home, "\"ev\":\"probe\"").size());
+  EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process, 0)) << "the probe still runs";
+  DWORD code = 0;
+  EXPECT_TRUE(GetExitCodeProcess(process, &code));
+  EXPECT_EQ(1u, code);
+  CloseHandle(process);
+}
+
+TEST_F(JavaCheckWin, APlantedProgramBeforeTheBlankNeverRuns) {
+  const std::wstring home = runtime(L"Program Files\\jre", test::runtimeReporting("11.0.2"));
+  const std::wstring decoy = sandbox_.path() + L"\\Program.exe";
+  const std::wstring self = test::selfPath();
+  const std::wstring decoySource = self.substr(0, self.rfind(L'\\')) + L"\\zvt_probe_decoy.exe";
+  ASSERT_TRUE(CopyFileW(decoySource.c_str(), decoy.c_str(), FALSE)) << utf16ToUtf8(decoySource);
+  setProbeShortNamesForTesting(false);
+  std::string version;
+  EXPECT_TRUE(check(test::javaExeOf(home), version));
+  EXPECT_EQ("11.0.2", version);
+  EXPECT_FALSE(test::fileExists(decoy + L".ran")) << "the planted program ran";
+  EXPECT_EQ(1, standin::probeCount(home));
+  // The runtime saw its own path quoted as the first element.
   std::vector<std::string> probes = test::traceRecords(home, "\"ev\":\"probe\"");
   ASSERT_EQ(1u, probes.size());
-  const size_t at = probes[0].find("\"pid\":");
-  ASSERT_NE(std::string::npos, at);
-  const DWORD pid = static_cast<DWORD>(std::stoul(probes[0].substr(at + 6)));
-  HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
-  if (process != nullptr) {
-    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process, 0)) << "the probe still runs";
-    DWORD code = 0;
-    EXPECT_TRUE(GetExitCodeProcess(process, &code));
-    EXPECT_EQ(1u, code);
-    CloseHandle(process);
-  }
+  EXPECT_NE(
+      std::string::npos,
+      probes[0].find("\"cmd\":" + standin::jsonString("\"" + test::lowerNarrow(test::javaExeOf(home)) + "\" -version")))
+      << probes[0];
+}
+
+// Probes ZVT_JAVA after its temporary directory has gone: the log is set up
+// in ZVT_LOG_DIR first (the temporary directory of the default choice), then
+// the long-path choice is made in ZVT_GONE_DIR, which is then removed, so the
+// probe's output file cannot be created while the log still can.
+TEST(Child_ProbeFile, OutputFileCannotBeCreated) {
+  REQUIRE_CHILD();
+  const std::wstring logDir = test::childEnv(L"ZVT_LOG_DIR");
+  const std::wstring gone = test::childEnv(L"ZVT_GONE_DIR");
+  SetEnvironmentVariableW(L"TMP", logDir.c_str());
+  SetEnvironmentVariableW(L"TEMP", logDir.c_str());
+  logLine(L"probe output file test");
+  setPreferLongTempPath(true);
+  SetEnvironmentVariableW(L"TMP", gone.c_str());
+  SetEnvironmentVariableW(L"TEMP", gone.c_str());
+  ASSERT_EQ(test::narrow(gone), tempDirectoryA().substr(0, gone.size()));
+  ASSERT_TRUE(RemoveDirectoryW(gone.c_str())) << GetLastError();
+  std::string version;
+  EXPECT_FALSE(probeJavaVersion(test::narrow(test::childEnv(L"ZVT_JAVA")), 0, version));
+}
+
+TEST_F(JavaCheckWin, AProbeOutputFileThatCannotBeCreatedIsNamedWithItsReason) {
+  const std::wstring home = runtime(L"jre", test::runtimeReporting("11.0.2"));
+  const std::wstring logDir = sandbox_.path() + L"\\log";
+  const std::wstring gone = sandbox_.path() + L"\\gone";
+  ASSERT_TRUE(CreateDirectoryW(logDir.c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryW(gone.c_str(), nullptr));
+  test::RunOptions options;
+  options.setEnv[L"QUARN_LOG"] = L"yes";
+  options.setEnv[L"ZVT_LOG_DIR"] = logDir;
+  options.setEnv[L"ZVT_GONE_DIR"] = gone;
+  options.setEnv[L"ZVT_JAVA"] = test::javaExeOf(home);
+  test::RunResult r = test::runChild("Child_ProbeFile.OutputFileCannotBeCreated", options);
+  ASSERT_EQ(0u, r.exitCode) << r.out << r.err;
+  std::string log;
+  ASSERT_TRUE(test::readFileBytes(logDir + L"\\zvt_nlog_1.log", log)) << "no log in " << utf16ToUtf8(logDir);
+  // The file and the reason (the directory is gone), not a program that
+  // could not be started; the runtime never ran.
+  EXPECT_NE(std::string::npos, log.find("Could not create the probe's output file " + utf16ToUtf8(gone) + "\\qrn"))
+      << log;
+  EXPECT_NE(std::string::npos, log.find("(error 3)")) << log;
+  EXPECT_EQ(std::string::npos, log.find("Could not create process")) << log;
+  EXPECT_EQ(0, standin::probeCount(home));
 }
 
 TEST_F(JavaCheckWin, ProbeRunsWithoutTheJavaOptionsVariablesWhichComeBackAfterwards) {
@@ -193,7 +287,11 @@ TEST_F(JavaCheckWin, PathWithABlankIsProbedThroughItsShortName) {
   ASSERT_TRUE(test::readFileBytes(home + L"\\standin\\probes.log", probes));
   const size_t end = probes.find(" -version");
   ASSERT_NE(std::string::npos, end) << probes;
-  const std::wstring program = utf8ToUtf16(probes.substr(0, end));
+  // Quoted all the same: the quotes are what keeps a long path with a blank
+  // whole where no short name exists.
+  const std::string quoted = probes.substr(0, end);
+  ASSERT_TRUE(quoted.size() > 2 && quoted.front() == '"' && quoted.back() == '"') << probes;
+  const std::wstring program = utf8ToUtf16(quoted.substr(1, quoted.size() - 2));
   EXPECT_EQ(std::wstring::npos, program.find(L' ')) << probes;
   wchar_t longName[MAX_PATH * 2];
   const DWORD n = GetLongPathNameW(program.c_str(), longName, MAX_PATH * 2);

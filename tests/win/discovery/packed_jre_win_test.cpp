@@ -96,11 +96,13 @@ TEST_F(PackedJreWin, TwoPackedJarsAreUnpackedOneAfterTheOtherAnnouncedOnce) {
   EXPECT_FALSE(test::fileExists(jre + L"\\lib\\rt.jar.pack"));
   EXPECT_FALSE(test::fileExists(jre + L"\\lib\\ext\\foo.jar.pack"));
   EXPECT_EQ(1, count(r.err, "LOG: Unpacking JRE done\n")) << r.err;
-  // The exact command line: -r, then both paths quoted.
+  // The exact command line: the program quoted (the unpacker reads "-r" as
+  // its first argument), -r, then both paths quoted.
   std::string log;
   ASSERT_TRUE(test::readFileBytes(jre + L"\\standin\\unpack.log", log));
-  EXPECT_EQ(0u,
-            log.find("-r \"" + utf16ToUtf8(jre) + "\\lib\\rt.jar.pack\" \"" + utf16ToUtf8(jre) + "\\lib\\rt.jar\"\n"))
+  const std::string home = utf16ToUtf8(jre);
+  EXPECT_EQ(0u, log.find("\"" + home + "\\bin\\unpack200.exe\" -r \"" + home + "\\lib\\rt.jar.pack\" \"" + home +
+                         "\\lib\\rt.jar\"\n"))
       << log;
 }
 
