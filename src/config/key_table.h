@@ -27,6 +27,9 @@ enum class ValueKind {
   Colour,          // three numbers 0..255, stored "r,g,b"
   IncludedFiles,   // written by the packer from the files it includes
   VersionOptions,  // written by the packer from the version-specific lines
+  ServiceAccount,  // an account kind or a named account DOMAIN\user
+  Seconds,         // a time in seconds, 0 to 2147483647, stored in decimal
+  RestartDelay,    // seconds before a restart, 0 to 4294967 (its milliseconds fit 32 bits)
 };
 
 // One named value of a Choice setting: what the file says, what the block

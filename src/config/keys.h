@@ -67,5 +67,17 @@ constexpr uint32_t kSplashLine2Colour = 10121;
 constexpr uint32_t kSplashLine2ColourValue2 = 10122;
 constexpr uint32_t kVersionOptionLineCount = 10200;
 constexpr uint32_t kVersionOptionLinesFirst = 10201;  // condition 10201 + 2i, options 10202 + 2i
+// What /install registers beyond the Parts (service/install_options.h).
+constexpr uint32_t kServiceAccount = 30101;
+constexpr uint32_t kServiceDisplayName = 30102;
+constexpr uint32_t kServiceDelayedStart = 30103;
+constexpr uint32_t kRecoveryFirstFailure = 30104;
+constexpr uint32_t kRecoveryFirstFailureDelay = 30105;
+constexpr uint32_t kRecoverySecondFailure = 30106;
+constexpr uint32_t kRecoverySecondFailureDelay = 30107;
+constexpr uint32_t kRecoveryLaterFailures = 30108;
+constexpr uint32_t kRecoveryLaterFailuresDelay = 30109;
+constexpr uint32_t kRecoveryResetAfter = 30110;
+constexpr uint32_t kRecoveryCountErrorExits = 30111;
 
 }  // namespace zvt::key

@@ -13,6 +13,8 @@
 #include "runtime/process_state.h"
 #include "service/commands_win32.h"
 #include "service/dependencies.h"
+#include "service/install_calls_win32.h"
+#include "service/install_options.h"
 #include "service/stop_wait.h"
 
 namespace zvt {
@@ -24,6 +26,12 @@ constexpr DWORD kConfigBufferLimit = 8192;
 
 void say(const std::wstring& text) {
   writeConsoleText(stdout, text);
+}
+
+// The system's reason for a failure, on standard error: the command's own
+// line on standard output stays as it is.
+void explain(DWORD error) {
+  writeConsoleText(stderr, systemErrorText(error) + L"\n");
 }
 
 const std::wstring& serviceName() {
@@ -47,18 +55,6 @@ UniqueServiceHandle openService(const UniqueServiceHandle& manager, DWORD access
   return UniqueServiceHandle(OpenServiceW(manager.get(), serviceName().c_str(), access));
 }
 
-// ChangeServiceConfig2W is looked up at run time: systems without it install
-// the service without a description instead of failing to load the launcher.
-void setDescription(SC_HANDLE service) {
-  std::wstring text = config::getMessage(msg::kServiceDescription, kBufferCapacity);
-  if (text.empty()) return;
-  using ChangeConfig2 = BOOL(WINAPI*)(SC_HANDLE, DWORD, LPVOID);
-  auto change = systemFunction<ChangeConfig2>(L"advapi32.dll", "ChangeServiceConfig2W");
-  if (!change) return;
-  SERVICE_DESCRIPTIONW description{&text[0]};
-  change(service, SERVICE_CONFIG_DESCRIPTION, &description);  // no description is no failure
-}
-
 class ScmStopWait : public StopWaitPlatform {
  public:
   explicit ScmStopWait(SC_HANDLE service) : service_(service) {}
@@ -77,10 +73,10 @@ class ScmStopWait : public StopWaitPlatform {
   SC_HANDLE service_;
 };
 
-// Reads the start type. A configuration larger than the first buffer (a long
-// binary path, many dependencies) is read again with the size the system
-// asks for rather than reported as a failure.
-bool queryStartType(SC_HANDLE service, DWORD& startType) {
+// Reads the start type and the account. A configuration larger than the
+// first buffer (a long binary path, many dependencies) is read again with
+// the size the system asks for rather than reported as a failure.
+bool queryConfig(SC_HANDLE service, DWORD& startType, std::wstring& account) {
   std::vector<BYTE> buffer(kConfigBufferBytes);
   DWORD needed = 0;
   BOOL ok = QueryServiceConfigW(service, reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.data()),
@@ -93,50 +89,232 @@ bool queryStartType(SC_HANDLE service, DWORD& startType) {
   if (!ok) {
     DWORD error = GetLastError();
     say(L"Could not get config (" + errorCode(error) + L", " + decimal(static_cast<int>(needed)) + L").\n");
+    explain(error);
     return false;
   }
-  startType = reinterpret_cast<const QUERY_SERVICE_CONFIGW*>(buffer.data())->dwStartType;
+  const auto* config = reinterpret_cast<const QUERY_SERVICE_CONFIGW*>(buffer.data());
+  startType = config->dwStartType;
+  account = config->lpServiceStartName ? config->lpServiceStartName : L"";
   return true;
 }
+
+InstallSettings readInstallSettings() {
+  InstallSettings s;
+  s.account = config::getConfigStringW(key::kServiceAccount, kBufferCapacity);
+  s.displayName = config::getConfigStringW(key::kServiceDisplayName, kBufferCapacity);
+  s.delayedStart = config::getConfigString(key::kServiceDelayedStart);
+  s.firstFailure = config::getConfigString(key::kRecoveryFirstFailure);
+  s.firstFailureDelay = config::getConfigString(key::kRecoveryFirstFailureDelay);
+  s.secondFailure = config::getConfigString(key::kRecoverySecondFailure);
+  s.secondFailureDelay = config::getConfigString(key::kRecoverySecondFailureDelay);
+  s.laterFailures = config::getConfigString(key::kRecoveryLaterFailures);
+  s.laterFailuresDelay = config::getConfigString(key::kRecoveryLaterFailuresDelay);
+  s.resetAfter = config::getConfigString(key::kRecoveryResetAfter);
+  s.countErrorExits = config::getConfigString(key::kRecoveryCountErrorExits);
+  return s;
+}
+
+// A password never stays in memory longer than needed.
+void wipe(std::wstring& text) {
+  if (!text.empty()) SecureZeroMemory(&text[0], text.size() * sizeof(wchar_t));
+  text.clear();
+}
+void wipe(std::string& text) {
+  if (!text.empty()) SecureZeroMemory(&text[0], text.size());
+  text.clear();
+}
+
+constexpr size_t kPasswordLimit = 1024;
+
+// From a console: typed without echo, up to Enter.
+bool readConsolePassword(HANDLE input, DWORD mode, const std::wstring& account, std::wstring& password) {
+  writeConsoleText(stderr, L"Password for " + account + L": ");
+  SetConsoleMode(input, (mode & ~static_cast<DWORD>(ENABLE_ECHO_INPUT)) | ENABLE_LINE_INPUT | ENABLE_PROCESSED_INPUT);
+  bool ended = false;
+  wchar_t ch = 0;
+  DWORD read = 0;
+  while (password.size() < kPasswordLimit && ReadConsoleW(input, &ch, 1, &read, nullptr) && read == 1) {
+    if (ch == L'\r' || ch == L'\n') {
+      ended = true;
+      break;
+    }
+    password.push_back(ch);
+  }
+  // The line end left behind by line input.
+  if (ch == L'\r') ReadConsoleW(input, &ch, 1, &read, nullptr);
+  ch = 0;
+  SetConsoleMode(input, mode);
+  writeConsoleText(stderr, L"\n");
+  return ended;
+}
+
+// From a pipe or a file: one line, read byte by byte so that nothing after
+// it is taken. UTF-8 when the bytes are valid UTF-8, else the ANSI code page.
+bool readPipedPassword(HANDLE input, std::wstring& password) {
+  std::string bytes;
+  char ch = 0;
+  DWORD read = 0;
+  while (bytes.size() < kPasswordLimit && ReadFile(input, &ch, 1, &read, nullptr) && read == 1) {
+    bytes.push_back(ch);
+    if (ch == '\n') break;
+  }
+  ch = 0;
+  std::string line;
+  const bool ok = passwordLine(bytes, line);
+  wipe(bytes);
+  if (!ok) return false;
+  if (!line.empty()) {
+    const UINT codePage = isValidUtf8(line) ? CP_UTF8 : CP_ACP;
+    int n = MultiByteToWideChar(codePage, 0, line.data(), static_cast<int>(line.size()), nullptr, 0);
+    if (n > 0) {
+      password.assign(static_cast<size_t>(n), L'\0');
+      MultiByteToWideChar(codePage, 0, line.data(), static_cast<int>(line.size()), &password[0], n);
+    }
+  }
+  wipe(line);
+  return true;
+}
+
+// The password of a named account: never from the configuration or the
+// command line, never into the log or the output.
+bool readPassword(const std::wstring& account, std::wstring& password) {
+  HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+  if (input == nullptr || input == INVALID_HANDLE_VALUE) return false;
+  DWORD mode = 0;
+  if (GetConsoleMode(input, &mode)) return readConsolePassword(input, mode, account, password);
+  return readPipedPassword(input, password);
+}
+
+// ".\user" names an account of this machine; the lookup wants the
+// machine's name in its place.
+std::wstring lookupName(const std::wstring& account) {
+  if (account.compare(0, 2, L".\\") != 0) return account;
+  wchar_t computer[MAX_COMPUTERNAME_LENGTH + 1];
+  DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+  if (!GetComputerNameW(computer, &size)) return account;
+  return std::wstring(computer, size) + account.substr(1);
+}
+
+// 0 when the system knows the named account, else the error of the lookup
+// (1332: no such account).
+DWORD lookUpAccount(const std::wstring& account) {
+  BYTE sid[SECURITY_MAX_SID_SIZE];
+  DWORD sidSize = sizeof(sid);
+  wchar_t domain[256];
+  DWORD domainSize = 256;
+  SID_NAME_USE use;
+  if (LookupAccountNameW(nullptr, lookupName(account).c_str(), sid, &sidSize, domain, &domainSize, &use)) return 0;
+  DWORD error = GetLastError();
+  return error == 0 ? static_cast<DWORD>(ERROR_NONE_MAPPED) : error;
+}
+
+class ScmInstallCalls : public InstallCalls {
+ public:
+  explicit ScmInstallCalls(SC_HANDLE manager) : manager_(manager) {}
+  bool create(const CreateRequest& r, DWORD& error) override {
+    service_.reset(CreateServiceW(manager_, r.name, r.displayName, SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS,
+                                  r.startType, SERVICE_ERROR_NORMAL, r.binaryPath, nullptr, nullptr,
+                                  r.dependencies, r.account, r.password));
+    error = service_ ? 0 : GetLastError();
+    return static_cast<bool>(service_);
+  }
+  // Looked up at run time: systems without the function install the service
+  // without a description instead of failing to load the launcher.
+  bool changeConfig2(DWORD level, void* info, DWORD& error) override {
+    using ChangeConfig2 = BOOL(WINAPI*)(SC_HANDLE, DWORD, LPVOID);
+    auto change = systemFunction<ChangeConfig2>(L"advapi32.dll", "ChangeServiceConfig2W");
+    if (!change) {
+      error = ERROR_CALL_NOT_IMPLEMENTED;
+      return false;
+    }
+    SetLastError(0);
+    if (change(service_.get(), level, info)) return true;
+    error = GetLastError();
+    return false;
+  }
+  void remove() override {
+    if (service_) DeleteService(service_.get());
+    service_.reset();
+  }
+
+ private:
+  SC_HANDLE manager_;
+  UniqueServiceHandle service_;
+};
 
 }  // namespace
 
 int installService(unsigned long startType) {
+  // Everything that can be checked before the old service is removed is
+  // checked first: a refused setting or account leaves it as it was.
+  InstallPlan plan;
+  std::string problem;
+  if (!planInstall(readInstallSettings(), serviceName(), startType, plan, problem)) {
+    say(L"Could not create service.\n");
+    writeConsoleText(stderr, utf8ToUtf16(problem) + L"\n");
+    return 1;
+  }
+  std::wstring password;
+  if (plan.account.needsPassword()) {
+    if (!readPassword(plan.account.name, password)) {
+      wipe(password);
+      say(L"Could not create service.\n");
+      writeConsoleText(stderr, L"No password for the service account '" + plan.account.name +
+                                   L"': give it on the console, or as one line on standard input.\n");
+      return 1;
+    }
+    if (DWORD error = lookUpAccount(plan.account.name)) {
+      wipe(password);
+      say(L"Could not create service.\n");
+      writeConsoleText(stderr,
+                       L"The service account '" + plan.account.name + L"' was refused: " + systemErrorText(error) + L"\n");
+      return 1;
+    }
+  }
   uninstallService(false);  // a service of the same name is replaced
   UniqueServiceHandle manager = openManager(SC_MANAGER_ALL_ACCESS);
   if (!manager) {
+    DWORD error = GetLastError();
+    wipe(password);
     say(L"Could not open SCManager.\n");
+    explain(error);
     return 1;
   }
   // Quoted, or the system would try "C:\Program.exe" for a path with blanks.
   const std::wstring binaryPath = L"\"" + modulePathW() + L"\"";
   const std::optional<std::wstring> dependencies =
       buildDependencyList(config::getConfigStringW(key::kServiceDependencies, kBufferCapacity));
-  const wchar_t* name = serviceName().c_str();
-  UniqueServiceHandle service(CreateServiceW(manager.get(), name, name, SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS,
-                                             startType, SERVICE_ERROR_NORMAL, binaryPath.c_str(), nullptr, nullptr,
-                                             dependencies ? dependencies->c_str() : nullptr, nullptr, nullptr));
-  if (!service) {
-    say(L"Could not create service.\n");
-    return 1;
-  }
-  setDescription(service.get());
-  service.reset();
-  manager.reset();
-  say(L"Installed service " + quotedName() + L".\n");
-  return 0;
+  CreateRequest request;
+  request.name = serviceName().c_str();
+  request.startType = startType;
+  request.binaryPath = binaryPath.c_str();
+  request.dependencies = dependencies ? dependencies->c_str() : nullptr;
+  if (plan.account.needsPassword()) request.password = password.c_str();
+  ScmInstallCalls calls(manager.get());
+  const int result =
+      registerService(plan, request, config::getMessage(msg::kServiceDescription, kBufferCapacity), calls);
+  wipe(password);
+  return result;
 }
 
 int uninstallService(bool messages) {
   stopService(false);
   UniqueServiceHandle manager = openManager(SC_MANAGER_ALL_ACCESS);
   if (!manager) {
-    if (messages) say(L"Could not open SCManager.\n");
+    DWORD error = GetLastError();
+    if (messages) {
+      say(L"Could not open SCManager.\n");
+      explain(error);
+    }
     return 1;
   }
   UniqueServiceHandle service = openService(manager, DELETE);
   if (!service || !DeleteService(service.get())) {
-    if (messages) say(L"Could not delete service.\n");
+    DWORD error = GetLastError();
+    if (messages) {
+      say(L"Could not delete service.\n");
+      explain(error);
+    }
     return 1;
   }
   service.reset();
@@ -148,13 +326,16 @@ int uninstallService(bool messages) {
 int startService(const ArgumentList& arguments) {
   UniqueServiceHandle manager = openManager(SC_MANAGER_CONNECT);
   if (!manager) {
+    DWORD error = GetLastError();
     say(L"Could not open SCManager.\n");
+    explain(error);
     return 1;
   }
   UniqueServiceHandle service = openService(manager, SERVICE_START);
   if (!service) {
     DWORD error = GetLastError();
     say(L"Could not start service. Error code: " + errorCode(error) + L"\n");
+    explain(error);
     return 1;
   }
   // The first argument is the service name itself, which the system passes
@@ -172,18 +353,27 @@ int startService(const ArgumentList& arguments) {
     return 0;
   }
   say(L"Could not start service. Error code: " + errorCode(error) + L"\n");
+  explain(error);
   return 1;
 }
 
 int stopService(bool messages) {
   UniqueServiceHandle manager = openManager(SC_MANAGER_CONNECT);
   if (!manager) {
-    if (messages) say(L"Could not open SCManager.\n");
+    DWORD error = GetLastError();
+    if (messages) {
+      say(L"Could not open SCManager.\n");
+      explain(error);
+    }
     return 1;
   }
   UniqueServiceHandle service = openService(manager, SERVICE_STOP | SERVICE_QUERY_STATUS);
   if (!service) {
-    if (messages) say(L"Could not stop service.\n");
+    DWORD error = GetLastError();
+    if (messages) {
+      say(L"Could not stop service.\n");
+      explain(error);
+    }
     return 1;
   }
   SERVICE_STATUS status{};
@@ -203,7 +393,10 @@ int stopService(bool messages) {
     say(L"Service is already stopped.\n");
     return 0;
   }
-  if (messages) say(L"Could not stop service.\n");
+  if (messages) {
+    say(L"Could not stop service.\n");
+    explain(error);
+  }
   return 1;
 }
 
@@ -215,13 +408,17 @@ bool waitForStop(SC_HANDLE service) {
 int printServiceStatus() {
   UniqueServiceHandle manager = openManager(SC_MANAGER_CONNECT);
   if (!manager) {
+    DWORD error = GetLastError();
     say(L"Could not open SCManager.\n");
+    explain(error);
     return 1;
   }
   UniqueServiceHandle service = openService(manager, SERVICE_QUERY_CONFIG | SERVICE_QUERY_STATUS);
   SERVICE_STATUS status{};
   if (!service || !QueryServiceStatus(service.get(), &status)) {
+    DWORD error = GetLastError();
     say(L"Could not get status.\n");
+    explain(error);
     return 1;
   }
   int result = 3;
@@ -232,8 +429,10 @@ int printServiceStatus() {
     say(L"Not running.\n");
   }
   DWORD startType = 0;
-  if (!queryStartType(service.get(), startType)) return 1;
+  std::wstring account;
+  if (!queryConfig(service.get(), startType, account)) return 1;
   if (startType == SERVICE_AUTO_START) say(L"Auto-start.\n");
+  say(L"Account: " + account + L"\n");
   return result;
 }
 

@@ -46,6 +46,12 @@ std::string typeOf(const KeyInfo& k) {
       return "written by the packer";
     case ValueKind::VersionOptions:
       return "[[java.version-options]] tables";
+    case ValueKind::ServiceAccount:
+      return "account kind or 'DOMAIN\\user'";
+    case ValueKind::Seconds:
+      return "seconds, 0 to 2147483647";
+    case ValueKind::RestartDelay:
+      return "seconds, 0 to 4294967";
   }
   return "";
 }
@@ -87,7 +93,8 @@ std::string sectionTable(const std::string& section) {
     std::string meaning = k->meaning;
     const bool text = k->kind == ValueKind::Text || k->kind == ValueKind::ServiceName ||
                       k->kind == ValueKind::ClassPath || k->kind == ValueKind::SearchSequence ||
-                      k->kind == ValueKind::DirectoryList || k->kind == ValueKind::Dependencies;
+                      k->kind == ValueKind::DirectoryList || k->kind == ValueKind::Dependencies ||
+                      k->kind == ValueKind::ServiceAccount;
     if (text && k->capacity != 0) meaning += " At most " + std::to_string(k->capacity - 1) + " bytes.";
     if (readByteByByte(*k)) meaning += " Read byte by byte (see Encodings).";
     out += "| `" + std::string(k->name) + "` | " + keyColumn(*k) + " | " + cell(typeOf(*k)) + " | " +

@@ -109,6 +109,7 @@ bool namedValue(const KeyInfo& info, const CodePage& cp, const std::string& valu
     case ValueKind::Text:
     case ValueKind::Version:
     case ValueKind::ServiceName:
+    case ValueKind::ServiceAccount:
       out = stringNode(cp, value, ok);
       break;
     case ValueKind::Flag:
@@ -116,6 +117,8 @@ bool namedValue(const KeyInfo& info, const CodePage& cp, const std::string& valu
       out = Node::makeBoolean(value == "1");
       break;
     case ValueKind::Integer:
+    case ValueKind::Seconds:
+    case ValueKind::RestartDelay:
       if (!parseCanonicalInt(value, n)) return false;
       out = Node::makeInteger(n);
       break;

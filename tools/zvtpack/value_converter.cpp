@@ -5,6 +5,7 @@
 
 #include "base/text.h"
 #include "runtime/message_format.h"
+#include "service/install_options.h"
 #include "service/service_name.h"
 #include "unicode.h"
 #include "value_rules.h"
@@ -190,6 +191,23 @@ bool Converter::entry(const KeyInfo& info, const Node& v, std::string& out) {
       return dependencies(info, v, out);
     case ValueKind::Colour:
       return colour(info, v, out);
+    case ValueKind::ServiceAccount: {
+      if (!text(v, name, reading, info.capacity, out)) return false;
+      if (const char* problem = serviceAccountProblem(widenBytes(out))) {
+        fail(v.pos, name, quoted(v.string) + ": " + problem);
+        return false;
+      }
+      return true;
+    }
+    case ValueKind::Seconds:
+    case ValueKind::RestartDelay: {
+      int64_t n;
+      if (!integer(v, name, 0, info.kind == ValueKind::Seconds ? INT32_MAX : kMaxRestartDelaySeconds, n)) {
+        return false;
+      }
+      out = std::to_string(n);
+      return true;
+    }
     case ValueKind::IncludedFiles:
     case ValueKind::VersionOptions:
       break;
