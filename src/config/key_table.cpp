@@ -182,7 +182,7 @@ const KeyInfo kKeys[] = {
      "Delayed automatic start: a service installed to start automatically starts after the other automatic "
      "services (a service installed to start on demand ignores this).",
      "service.delayed-start", F, "false"},
-    {30104, Accessor::Str, 16, "Windows recovery action after the first failure of the service (see Recovery).",
+    {30104, Accessor::Str, 16, "Windows recovery action after the first failure of the service (see Recovery actions).",
      "service.recovery.first-failure", ValueKind::Choice, "none; no recovery actions at all when none of the three "
      "is set", CHOICES(kRecoveryActions)},
     {30105, Accessor::Str, 16, "Seconds before the restart after the first failure.",
