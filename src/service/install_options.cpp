@@ -118,8 +118,8 @@ std::optional<ServiceAccount> resolveServiceAccount(const std::wstring& text, co
   return account;
 }
 
-bool planInstall(const InstallSettings& s, const std::wstring& serviceName, unsigned long startType,
-                 InstallPlan& plan, std::string& problem) {
+bool planInstall(const InstallSettings& s, const std::wstring& serviceName, unsigned long startType, InstallPlan& plan,
+                 std::string& problem) {
   plan = InstallPlan{};
   std::optional<ServiceAccount> account = resolveServiceAccount(s.account, serviceName);
   if (!account) {

@@ -64,8 +64,8 @@ struct InstallSettings {
   std::string secondFailureDelay;
   std::string laterFailures;
   std::string laterFailuresDelay;
-  std::string resetAfter;         // seconds
-  std::string countErrorExits;    // "1" or "0"
+  std::string resetAfter;       // seconds
+  std::string countErrorExits;  // "1" or "0"
 };
 
 struct RecoveryPlan {
@@ -79,8 +79,8 @@ struct RecoveryPlan {
 // the Parts' own.
 struct InstallPlan {
   ServiceAccount account;
-  std::wstring displayName;         // the service name when not set
-  bool delayedStart = false;        // only for an automatic start
+  std::wstring displayName;   // the service name when not set
+  bool delayedStart = false;  // only for an automatic start
   std::optional<RecoveryPlan> recovery;
 };
 

@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "child.h"
 #include "service/install_calls_win32.h"
+#include "service/password_win32.h"
 
 namespace zvt {
 namespace {
@@ -123,7 +125,7 @@ TEST(InstallCalls, AccountsAndTheirPasswords) {
     bool passwordNull;
   };
   const Case cases[] = {
-      {L"local-service", L"NT AUTHORITY\\LocalService", false},     // an empty password
+      {L"local-service", L"NT AUTHORITY\\LocalService", false},      // an empty password
       {L"network-service", L"NT AUTHORITY\\NetworkService", false},  // likewise
       {L"virtual", L"NT SERVICE\\Orders", true},                     // none
   };
@@ -189,9 +191,9 @@ TEST(InstallCalls, ARefusedStepRemovesTheServiceAgain) {
   InstallSettings s;
   s.delayedStart = "1";
   s.laterFailures = "restart";
-  for (DWORD level : {static_cast<DWORD>(SERVICE_CONFIG_DELAYED_AUTO_START_INFO),
-                      static_cast<DWORD>(SERVICE_CONFIG_FAILURE_ACTIONS),
-                      static_cast<DWORD>(SERVICE_CONFIG_FAILURE_ACTIONS_FLAG)}) {
+  for (DWORD level :
+       {static_cast<DWORD>(SERVICE_CONFIG_DELAYED_AUTO_START_INFO), static_cast<DWORD>(SERVICE_CONFIG_FAILURE_ACTIONS),
+        static_cast<DWORD>(SERVICE_CONFIG_FAILURE_ACTIONS_FLAG)}) {
     RecordingCalls calls;
     calls.refusedLevel = level;
     calls.refusedError = ERROR_INVALID_LEVEL;
@@ -223,6 +225,72 @@ TEST(InstallCalls, SystemErrorTextsHaveNoLineEnd) {
   EXPECT_NE(L'\n', text.back());
   EXPECT_NE(L'\r', text.back());
   EXPECT_EQ(L"Error 4294967295", systemErrorText(0xFFFFFFFFu));  // no text: the number
+}
+
+// Types `text` into the console input, key down and up for each character.
+bool typeIntoConsole(HANDLE input, const std::wstring& text) {
+  std::vector<INPUT_RECORD> records;
+  for (wchar_t ch : text) {
+    for (BOOL down : {TRUE, FALSE}) {
+      INPUT_RECORD r{};
+      r.EventType = KEY_EVENT;
+      r.Event.KeyEvent.bKeyDown = down;
+      r.Event.KeyEvent.wRepeatCount = 1;
+      r.Event.KeyEvent.wVirtualKeyCode = ch == L'\r' ? VK_RETURN : 0;
+      r.Event.KeyEvent.uChar.UnicodeChar = ch;
+      records.push_back(r);
+    }
+  }
+  DWORD written = 0;
+  return WriteConsoleInputW(input, records.data(), static_cast<DWORD>(records.size()), &written) &&
+         written == records.size();
+}
+
+// The console path of the password: in a console of its own (a process of
+// the tests has none; Wine 8 gives one with FreeConsole() + AllocConsole()),
+// the typed line is read without echo, the screen shows no character of it,
+// and the console's mode is what it was before.
+TEST(Child_Password, ReadFromTheConsoleWithoutEcho) {
+  REQUIRE_CHILD();
+  FreeConsole();
+  ASSERT_TRUE(AllocConsole());
+  HANDLE input = CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, input);
+  SetStdHandle(STD_INPUT_HANDLE, input);
+  DWORD before = 0;
+  ASSERT_TRUE(GetConsoleMode(input, &before));
+  ASSERT_TRUE(typeIntoConsole(input, L"Zq7-p\x00E4ss\rnext\r"));
+  std::wstring password;
+  ASSERT_TRUE(readPassword(L".\\someone", password));
+  EXPECT_EQ(L"Zq7-p\x00E4ss", password);
+  DWORD after = 0;
+  ASSERT_TRUE(GetConsoleMode(input, &after));
+  EXPECT_EQ(before, after);
+  HANDLE screen = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+  CONSOLE_SCREEN_BUFFER_INFO info{};
+  ASSERT_TRUE(GetConsoleScreenBufferInfo(screen, &info));
+  std::wstring shown(static_cast<size_t>(info.dwSize.X) * 5, L' ');
+  DWORD read = 0;
+  ASSERT_TRUE(ReadConsoleOutputCharacterW(screen, &shown[0], static_cast<DWORD>(shown.size()), COORD{0, 0}, &read));
+  EXPECT_EQ(std::wstring::npos, shown.find(L"Zq7")) << "echoed";
+  // The next line stays for whoever reads after the password.
+  wchar_t rest[8] = {};
+  ASSERT_TRUE(ReadConsoleW(input, rest, 5, &read, nullptr));
+  EXPECT_EQ(std::wstring(L"next\r"), std::wstring(rest, read));
+  wipe(password);
+  EXPECT_TRUE(password.empty());
+}
+
+TEST(Password, ReadFromTheConsoleWithoutEcho) {
+  test::RunResult r = test::runChild("Child_Password.ReadFromTheConsoleWithoutEcho");
+  EXPECT_FALSE(r.timedOut);
+  EXPECT_EQ(0u, r.exitCode) << r.out << r.err;
+  EXPECT_NE(std::string::npos, r.out.find("[  PASSED  ] 1 test")) << r.out;
+  // The prompt goes to standard error, never the password.
+  EXPECT_NE(std::string::npos, r.err.find("Password for .\\someone: ")) << r.err;
+  EXPECT_EQ(std::string::npos, r.err.find("Zq7")) << r.err;
 }
 
 }  // namespace
