@@ -184,20 +184,21 @@ int installService(unsigned long startType) {
     writeConsoleText(stderr, utf8ToUtf16(problem) + L"\n");
     return 1;
   }
+  // A named account: known to the system first (no password is asked for an
+  // account that does not exist), then its password.
   std::wstring password;
   if (plan.account.needsPassword()) {
+    if (DWORD error = lookUpAccount(plan.account.name)) {
+      say(L"Could not create service.\n");
+      writeConsoleText(stderr, L"The service account '" + plan.account.name + L"' was refused: " +
+                                   systemErrorText(error) + L"\n");
+      return 1;
+    }
     if (!readPassword(plan.account.name, password)) {
       wipe(password);
       say(L"Could not create service.\n");
       writeConsoleText(stderr, L"No password for the service account '" + plan.account.name +
                                    L"': give it on the console, or as one line on standard input.\n");
-      return 1;
-    }
-    if (DWORD error = lookUpAccount(plan.account.name)) {
-      wipe(password);
-      say(L"Could not create service.\n");
-      writeConsoleText(stderr,
-                       L"The service account '" + plan.account.name + L"' was refused: " + systemErrorText(error) + L"\n");
       return 1;
     }
   }

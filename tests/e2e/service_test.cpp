@@ -426,11 +426,12 @@ std::wstring currentUser() {
 
 // A named account takes its password as one line of standard input (a
 // process started with pipes has no console; under Wine none at all). The
-// password reaches neither the output nor the log. Wine 8 looks up
-// ".\<user>" for the user the prefix runs as (LookupAccountNameW), accepts
-// the account at CreateServiceW and stores no password anywhere in the
-// service's key; that the password reaches CreateServiceW is tested
-// in-process (InstallCalls in tests/win).
+// password reaches neither the output nor the log. The launcher looks the
+// account up with "." replaced by the computer's name: Wine 8's
+// LookupAccountNameW knows "<COMPUTER>\<user>" for the user the prefix runs
+// as (GetUserNameW). Wine's CreateServiceW accepts the account, and no
+// value of the service's key holds the password; that the password
+// reaches CreateServiceW is tested in-process (InstallCalls in tests/win).
 TEST(ServiceCommands, ANamedAccountTakesItsPasswordFromStandardInput) {
   LauncherSandbox box(L"svcnamed");
   ServiceGuard guard(uniqueName(L"Named"));
@@ -473,8 +474,9 @@ TEST(ServiceCommands, ANamedAccountTakesItsPasswordFromStandardInput) {
 // An account the system does not know is refused before anything changes:
 // the installed service of the same name stays as it was. Wine 8's
 // LookupAccountNameW fails with 1332 (ERROR_NONE_MAPPED) for an unknown
-// user; its CreateServiceW would have accepted any name. Without a password
-// line (standard input ends at once) nothing is installed either.
+// user; its CreateServiceW would have accepted any name. A known account
+// without a password line (standard input ends at once) changes nothing
+// either.
 TEST(ServiceCommands, AnAccountTheSystemRefusesLeavesNothingInstalled) {
   LauncherSandbox box(L"svcrefused");
   ServiceGuard guard(uniqueName(L"Refused"));
@@ -501,13 +503,19 @@ TEST(ServiceCommands, AnAccountTheSystemRefusesLeavesNothingInstalled) {
   EXPECT_EQ(L"\"" + longPath(plain) + L"\"", reg.binaryPath);
   EXPECT_EQ(L"LocalSystem", reg.account);
 
-  r = box.run(refused, L"/install");  // standard input ends at once
+  // A known account, but standard input ends at once: no password, nothing
+  // changes either.
+  content.entries.back().value = utf16ToUtf8(L".\\" + currentUser());
+  std::wstring known = box.pack(content, L"known.exe");
+  r = box.run(known, L"/install");
   EXPECT_EQ(textMode(failed), r.out);
-  EXPECT_EQ(textMode("No password for the service account '.\\zvtnosuchuser': give it on the console, or as one "
-                     "line on standard input.\n"),
+  EXPECT_EQ(textMode("No password for the service account '" + utf16ToUtf8(L".\\" + currentUser()) +
+                     "': give it on the console, or as one line on standard input.\n"),
             r.err);
   EXPECT_EQ(1u, r.exitCode);
-  EXPECT_TRUE(registration(guard.name()).found);
+  reg = registration(guard.name());
+  ASSERT_TRUE(reg.found);
+  EXPECT_EQ(L"LocalSystem", reg.account);
 }
 
 // service.display-name: what the services console shows. Wine 8 stores it
