@@ -61,6 +61,23 @@ std::string documentFor(const std::string& name, const std::string& value) {
   return "[" + name.substr(0, dot) + "]\n" + name.substr(dot + 1) + " = " + value + "\n";
 }
 
+// The restart a recovery setting needs beside it, as a line of the same
+// [service.recovery] table; empty for every other key.
+std::string recoveryCompanion(uint32_t id) {
+  switch (id) {
+    case key::kRecoveryFirstFailureDelay:
+    case key::kRecoveryResetAfter:
+    case key::kRecoveryCountErrorExits:
+      return "first-failure = 'restart'\n";
+    case key::kRecoverySecondFailureDelay:
+      return "second-failure = 'restart'\n";
+    case key::kRecoveryLaterFailuresDelay:
+      return "later-failures = 'restart'\n";
+    default:
+      return "";
+  }
+}
+
 TEST(SettingNames, EveryKeyOfTheTableIsReachableByItsNameAndStoresItsKind) {
   size_t count = 0;
   const config::KeyInfo* keys = config::keyTable(count);
@@ -91,11 +108,13 @@ TEST(SettingNames, EveryKeyOfTheTableIsReachableByItsNameAndStoresItsKind) {
     }
     Sample s = sampleFor(k);
     ASSERT_NE(nullptr, s.toml) << k.name;
-    test::Checked r = check(documentFor(k.name, s.toml));
+    // Recovery delays, reset and flag take effect only beside a restart.
+    const std::string companion = recoveryCompanion(k.id);
+    test::Checked r = check(documentFor(k.name, s.toml) + companion);
     ASSERT_TRUE(r.ok) << k.name << "\n" << r.errors;
     EXPECT_EQ(s.stored, r.entry(k.id)) << k.name;
-    // Exactly that one key besides nothing else.
-    EXPECT_EQ(1u, r.plan.content.entries.size()) << k.name;
+    // Exactly that one key besides nothing else (and its companion).
+    EXPECT_EQ(companion.empty() ? 1u : 2u, r.plan.content.entries.size()) << k.name;
   }
 }
 
@@ -413,6 +432,16 @@ TEST(Checks, ServiceAccountsDisplayNamesAndRecoverySettings) {
        "2:15: error: service.recovery.reset-after: the integer -86400 is out of range (0 to 2147483647)"},
       {"[service.recovery]\nsecond-failure-delay = '60'\n", "expected an integer, not a string"},
       {"[service.recovery]\nrestart = true\n", "unknown setting \"service.recovery.restart\""},
+      // Settings without effect.
+      {"[service.recovery]\nfirst-failure = 'none'\nfirst-failure-delay = 10\n",
+       "3:1: error: service.recovery.first-failure-delay: has no effect: service.recovery.first-failure is not "
+       "\"restart\""},
+      {"[service.recovery]\nfirst-failure = 'restart'\nsecond-failure-delay = 10\n",
+       "3:1: error: service.recovery.second-failure-delay: has no effect: service.recovery.second-failure is not"},
+      {"[service.recovery]\nreset-after = 60\n",
+       "2:1: error: service.recovery.reset-after: has no effect without a recovery action"},
+      {"[service.recovery]\ncount-error-exits = true\n",
+       "2:1: error: service.recovery.count-error-exits: has no effect without a recovery action"},
   });
   test::Checked r = check(
       "[service]\naccount = 'virtual'\ndisplay-name = 'Orders (Zvt)'\ndelayed-start = true\n[service.recovery]\n"

@@ -99,7 +99,7 @@ TEST(Show, ServiceAccountAndRecoverySettingsRoundTrip) {
   const std::string file =
       "[service]\nname = \"Orders\"\naccount = \"CORP\\\\svc-orders\"\ndisplay-name = \"Orders (Zvt)\"\n"
       "delayed-start = true\n\n[service.recovery]\nfirst-failure = \"restart\"\nfirst-failure-delay = 30\n"
-      "second-failure = \"restart\"\nsecond-failure-delay = 4294967\nlater-failures = \"none\"\n"
+      "second-failure = \"restart\"\nsecond-failure-delay = 4294967\nlater-failures = \"restart\"\n"
       "later-failures-delay = 0\nreset-after = 2147483647\ncount-error-exits = false\n";
   test::Checked first = test::check(file);
   ASSERT_TRUE(first.ok) << first.errors;

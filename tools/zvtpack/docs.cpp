@@ -160,7 +160,8 @@ Before anything is written the packer checks the whole file: unknown names
 (with a suggestion), wrong types, integers out of range, version bounds the
 launcher would misread, class-path and search entries it would misread,
 included files that are missing or whose names it refuses, service names the
-Service Control Manager refuses, texts the code page cannot hold. Every fault
+Service Control Manager refuses, service accounts of an unknown kind or form,
+recovery settings that would have no effect, texts the code page cannot hold. Every fault
 is reported as `file:line:column: error: ...`; then the packer exits with
 code 1 and writes nothing (an existing output file stays as it was).
 
