@@ -22,6 +22,7 @@ namespace zvt {
 namespace {
 
 constexpr size_t kConfigBufferBytes = kBufferCapacity;
+const wchar_t kNotCreated[] = L"Could not create service.\n";
 // QueryServiceConfig never needs more than 8 KB.
 constexpr DWORD kConfigBufferLimit = 8192;
 
@@ -29,11 +30,6 @@ void say(const std::wstring& text) {
   writeConsoleText(stdout, text);
 }
 
-// The system's reason for a failure, on standard error: the command's own
-// line on standard output stays as it is.
-void explain(DWORD error) {
-  writeConsoleText(stderr, systemErrorText(error) + L"\n");
-}
 
 const std::wstring& serviceName() {
   return processState().serviceName;
@@ -89,8 +85,9 @@ bool queryConfig(SC_HANDLE service, DWORD& startType, std::wstring& account) {
   }
   if (!ok) {
     DWORD error = GetLastError();
-    say(L"Could not get config (" + errorCode(error) + L", " + decimal(static_cast<int>(needed)) + L").\n");
-    explain(error);
+    const std::wstring line =
+        L"Could not get config (" + errorCode(error) + L", " + decimal(static_cast<int>(needed)) + L").\n";
+    failWith(line.c_str(), error);
     return false;
   }
   const auto* config = reinterpret_cast<const QUERY_SERVICE_CONFIGW*>(buffer.data());
@@ -100,18 +97,24 @@ bool queryConfig(SC_HANDLE service, DWORD& startType, std::wstring& account) {
 }
 
 InstallSettings readInstallSettings() {
+  static const struct {
+    std::string InstallSettings::*field;
+    uint32_t id;
+  } kNarrow[] = {
+      {&InstallSettings::delayedStart, key::kServiceDelayedStart},
+      {&InstallSettings::firstFailure, key::kRecoveryFirstFailure},
+      {&InstallSettings::firstFailureDelay, key::kRecoveryFirstFailureDelay},
+      {&InstallSettings::secondFailure, key::kRecoverySecondFailure},
+      {&InstallSettings::secondFailureDelay, key::kRecoverySecondFailureDelay},
+      {&InstallSettings::laterFailures, key::kRecoveryLaterFailures},
+      {&InstallSettings::laterFailuresDelay, key::kRecoveryLaterFailuresDelay},
+      {&InstallSettings::resetAfter, key::kRecoveryResetAfter},
+      {&InstallSettings::countErrorExits, key::kRecoveryCountErrorExits},
+  };
   InstallSettings s;
   s.account = config::getConfigStringW(key::kServiceAccount, kBufferCapacity);
   s.displayName = config::getConfigStringW(key::kServiceDisplayName, kBufferCapacity);
-  s.delayedStart = config::getConfigString(key::kServiceDelayedStart);
-  s.firstFailure = config::getConfigString(key::kRecoveryFirstFailure);
-  s.firstFailureDelay = config::getConfigString(key::kRecoveryFirstFailureDelay);
-  s.secondFailure = config::getConfigString(key::kRecoverySecondFailure);
-  s.secondFailureDelay = config::getConfigString(key::kRecoverySecondFailureDelay);
-  s.laterFailures = config::getConfigString(key::kRecoveryLaterFailures);
-  s.laterFailuresDelay = config::getConfigString(key::kRecoveryLaterFailuresDelay);
-  s.resetAfter = config::getConfigString(key::kRecoveryResetAfter);
-  s.countErrorExits = config::getConfigString(key::kRecoveryCountErrorExits);
+  for (const auto& k : kNarrow) s.*k.field = config::getConfigString(k.id);
   return s;
 }
 
@@ -178,10 +181,10 @@ int installService(unsigned long startType) {
   // Everything that can be checked before the old service is removed is
   // checked first: a refused setting or account leaves it as it was.
   InstallPlan plan;
-  std::string problem;
+  const char* problem = "";
   if (!planInstall(readInstallSettings(), serviceName(), startType, plan, problem)) {
-    say(L"Could not create service.\n");
-    writeConsoleText(stderr, utf8ToUtf16(problem) + L"\n");
+    writeParts(stdout, {kNotCreated});
+    writeParts(stderr, {utf8ToUtf16(problem).c_str(), L"\n"});
     return 1;
   }
   // A named account: known to the system first (no password is asked for an
@@ -189,16 +192,16 @@ int installService(unsigned long startType) {
   std::wstring password;
   if (plan.account.needsPassword()) {
     if (DWORD error = lookUpAccount(plan.account.name)) {
-      say(L"Could not create service.\n");
-      writeConsoleText(stderr, L"The service account '" + plan.account.name + L"' was refused: " +
-                                   systemErrorText(error) + L"\n");
+      writeParts(stdout, {kNotCreated});
+      writeParts(stderr, {L"The service account '", plan.account.name.c_str(), L"' was refused: ",
+                          systemErrorText(error).c_str(), L"\n"});
       return 1;
     }
     if (!readPassword(plan.account.name, password)) {
       wipe(password);
-      say(L"Could not create service.\n");
-      writeConsoleText(stderr, L"No password for the service account '" + plan.account.name +
-                                   L"': give it on the console, or as one line on standard input.\n");
+      writeParts(stdout, {kNotCreated});
+      writeParts(stderr, {L"No password for the service account '", plan.account.name.c_str(),
+                          L"': give it on the console, or as one line on standard input.\n"});
       return 1;
     }
   }
@@ -207,8 +210,7 @@ int installService(unsigned long startType) {
   if (!manager) {
     DWORD error = GetLastError();
     wipe(password);
-    say(L"Could not open SCManager.\n");
-    explain(error);
+    failWith(L"Could not open SCManager.\n", error);
     return 1;
   }
   // Quoted, or the system would try "C:\Program.exe" for a path with blanks.
@@ -234,8 +236,7 @@ int uninstallService(bool messages) {
   if (!manager) {
     DWORD error = GetLastError();
     if (messages) {
-      say(L"Could not open SCManager.\n");
-      explain(error);
+      failWith(L"Could not open SCManager.\n", error);
     }
     return 1;
   }
@@ -243,8 +244,7 @@ int uninstallService(bool messages) {
   if (!service || !DeleteService(service.get())) {
     DWORD error = GetLastError();
     if (messages) {
-      say(L"Could not delete service.\n");
-      explain(error);
+      failWith(L"Could not delete service.\n", error);
     }
     return 1;
   }
@@ -258,15 +258,13 @@ int startService(const ArgumentList& arguments) {
   UniqueServiceHandle manager = openManager(SC_MANAGER_CONNECT);
   if (!manager) {
     DWORD error = GetLastError();
-    say(L"Could not open SCManager.\n");
-    explain(error);
+    failWith(L"Could not open SCManager.\n", error);
     return 1;
   }
   UniqueServiceHandle service = openService(manager, SERVICE_START);
   if (!service) {
     DWORD error = GetLastError();
-    say(L"Could not start service. Error code: " + errorCode(error) + L"\n");
-    explain(error);
+    failWith((L"Could not start service. Error code: " + errorCode(error) + L"\n").c_str(), error);
     return 1;
   }
   // The first argument is the service name itself, which the system passes
@@ -283,8 +281,7 @@ int startService(const ArgumentList& arguments) {
     say(L"Service is already running.\n");
     return 0;
   }
-  say(L"Could not start service. Error code: " + errorCode(error) + L"\n");
-  explain(error);
+  failWith((L"Could not start service. Error code: " + errorCode(error) + L"\n").c_str(), error);
   return 1;
 }
 
@@ -293,8 +290,7 @@ int stopService(bool messages) {
   if (!manager) {
     DWORD error = GetLastError();
     if (messages) {
-      say(L"Could not open SCManager.\n");
-      explain(error);
+      failWith(L"Could not open SCManager.\n", error);
     }
     return 1;
   }
@@ -302,8 +298,7 @@ int stopService(bool messages) {
   if (!service) {
     DWORD error = GetLastError();
     if (messages) {
-      say(L"Could not stop service.\n");
-      explain(error);
+      failWith(L"Could not stop service.\n", error);
     }
     return 1;
   }
@@ -325,8 +320,7 @@ int stopService(bool messages) {
     return 0;
   }
   if (messages) {
-    say(L"Could not stop service.\n");
-    explain(error);
+    failWith(L"Could not stop service.\n", error);
   }
   return 1;
 }
@@ -340,16 +334,14 @@ int printServiceStatus() {
   UniqueServiceHandle manager = openManager(SC_MANAGER_CONNECT);
   if (!manager) {
     DWORD error = GetLastError();
-    say(L"Could not open SCManager.\n");
-    explain(error);
+    failWith(L"Could not open SCManager.\n", error);
     return 1;
   }
   UniqueServiceHandle service = openService(manager, SERVICE_QUERY_CONFIG | SERVICE_QUERY_STATUS);
   SERVICE_STATUS status{};
   if (!service || !QueryServiceStatus(service.get(), &status)) {
     DWORD error = GetLastError();
-    say(L"Could not get status.\n");
-    explain(error);
+    failWith(L"Could not get status.\n", error);
     return 1;
   }
   int result = 3;
@@ -363,7 +355,7 @@ int printServiceStatus() {
   std::wstring account;
   if (!queryConfig(service.get(), startType, account)) return 1;
   if (startType == SERVICE_AUTO_START) say(L"Auto-start.\n");
-  say(L"Account: " + account + L"\n");
+  writeParts(stdout, {L"Account: ", account.c_str(), L"\n"});
   return result;
 }
 

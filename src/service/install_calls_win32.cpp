@@ -1,37 +1,37 @@
 #include "service/install_calls_win32.h"
 
-#include <vector>
-
 #include "base/text.h"
 #include "runtime/console.h"
 
 namespace zvt {
 namespace {
 
-void say(const std::wstring& text) {
-  writeConsoleText(stdout, text);
-}
+const wchar_t kNotCreated[] = L"Could not create service.\n";
 
-void explain(const std::wstring& text) {
-  writeConsoleText(stderr, text + L"\n");
-}
-
-std::wstring reason(DWORD error) {
-  // A refusal without an error code is still a refusal.
-  return error == 0 ? std::wstring(L"the system gave no reason") : systemErrorText(error);
-}
-
-// Each step after the creation: its failure removes the service again.
+// Each step after the creation: its failure removes the service again. A
+// refusal without an error code is still a refusal.
 bool step(InstallCalls& calls, DWORD level, void* info, const wchar_t* what) {
   DWORD error = 0;
   if (calls.changeConfig2(level, info, error)) return true;
   calls.remove();
-  say(L"Could not create service.\n");
-  explain(std::wstring(what) + L" refused: " + reason(error));
+  const std::wstring reason = error == 0 ? std::wstring(L"the system gave no reason") : systemErrorText(error);
+  writeParts(stdout, {kNotCreated});
+  writeParts(stderr, {what, L" refused: ", reason.c_str(), L"\n"});
   return false;
 }
 
 }  // namespace
+
+void writeParts(FILE* stream, std::initializer_list<const wchar_t*> parts) {
+  std::wstring text;
+  for (const wchar_t* part : parts) text += part;
+  writeConsoleText(stream, text);
+}
+
+void failWith(const wchar_t* line, DWORD error) {
+  writeParts(stdout, {line});
+  writeParts(stderr, {systemErrorText(error).c_str(), L"\n"});
+}
 
 std::wstring systemErrorText(DWORD error) {
   wchar_t buffer[1024];
@@ -55,11 +55,12 @@ int registerService(const InstallPlan& plan, const CreateRequest& base, const st
   }
   DWORD error = 0;
   if (!calls.create(request, error)) {
-    say(L"Could not create service.\n");
     if (request.account && isAccountError(error)) {
-      explain(L"The service account '" + plan.account.name + L"' was refused: " + systemErrorText(error));
+      writeParts(stdout, {kNotCreated});
+      writeParts(stderr, {L"The service account '", request.account, L"' was refused: ", systemErrorText(error).c_str(),
+                          L"\n"});
     } else {
-      explain(systemErrorText(error));
+      failWith(kNotCreated, error);
     }
     return 1;
   }
@@ -74,14 +75,15 @@ int registerService(const InstallPlan& plan, const CreateRequest& base, const st
     if (!step(calls, SERVICE_CONFIG_DELAYED_AUTO_START_INFO, &record, L"Delayed automatic start was")) return 1;
   }
   if (plan.recovery) {
-    std::vector<SC_ACTION> actions;
-    for (const RecoveryStep& s : plan.recovery->steps) {
-      actions.push_back(SC_ACTION{static_cast<SC_ACTION_TYPE>(s.type), s.delayMilliseconds});
+    SC_ACTION actions[3];
+    for (int i = 0; i < 3; ++i) {
+      const RecoveryStep& s = plan.recovery->steps[i];
+      actions[i] = SC_ACTION{static_cast<SC_ACTION_TYPE>(s.type), s.delayMilliseconds};
     }
     SERVICE_FAILURE_ACTIONSW record{};
     record.dwResetPeriod = plan.recovery->resetSeconds;
-    record.cActions = static_cast<DWORD>(actions.size());
-    record.lpsaActions = actions.data();
+    record.cActions = 3;
+    record.lpsaActions = actions;
     if (!step(calls, SERVICE_CONFIG_FAILURE_ACTIONS, &record, L"The recovery actions were")) return 1;
     if (plan.recovery->countErrorExits) {
       SERVICE_FAILURE_ACTIONS_FLAG flag{TRUE};
@@ -91,7 +93,7 @@ int registerService(const InstallPlan& plan, const CreateRequest& base, const st
       }
     }
   }
-  say(L"Installed service '" + std::wstring(request.name) + L"'.\n");
+  writeParts(stdout, {L"Installed service '", request.name, L"'.\n"});
   return 0;
 }
 

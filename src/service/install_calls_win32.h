@@ -6,6 +6,8 @@
 // with ERROR_INVALID_LEVEL).
 #pragma once
 
+#include <cstdio>
+#include <initializer_list>
 #include <optional>
 #include <string>
 
@@ -51,5 +53,11 @@ int registerService(const InstallPlan& plan, const CreateRequest& base, const st
 // The system's text for `error` in the user's interface language, without
 // the line end; "Error <n>" when the system has none.
 std::wstring systemErrorText(DWORD error);
+
+// Writes the parts one after the other as one text (writeConsoleText).
+void writeParts(FILE* stream, std::initializer_list<const wchar_t*> parts);
+// The line on standard output, then the system's text for `error` on
+// standard error.
+void failWith(const wchar_t* line, DWORD error);
 
 }  // namespace zvt

@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace zvt {
 
@@ -32,11 +31,13 @@ struct ServiceAccount {
 };
 
 // Why service.account would not name an account (UTF-16 units of the stored
-// text), or nullptr when it does. Empty is LocalSystem.
+// text), or nullptr when it does. Empty is LocalSystem. The packer's check
+// (service/account_rules.cpp), stricter than the launcher's reading below.
 const char* serviceAccountProblem(const std::wstring& text);
 
-// The account of the stored text for the service `serviceName`; nullopt for
-// a text serviceAccountProblem refuses.
+// The account of the stored text for the service `serviceName`: a kind, or
+// a named account (a text with a "\"); nullopt for any other text. The
+// system has the last word on a named account at /install.
 std::optional<ServiceAccount> resolveServiceAccount(const std::wstring& text, const std::wstring& serviceName);
 
 // One action of the Windows recovery list (SC_ACTION): SC_ACTION_NONE (0)
@@ -70,7 +71,7 @@ struct InstallSettings {
 
 struct RecoveryPlan {
   uint32_t resetSeconds = kDefaultRecoveryResetSeconds;
-  std::vector<RecoveryStep> steps;  // first, second, later failures
+  RecoveryStep steps[3];  // first, second, later failures
   bool countErrorExits = true;      // SERVICE_CONFIG_FAILURE_ACTIONS_FLAG
 };
 
@@ -85,9 +86,10 @@ struct InstallPlan {
 };
 
 // The plan for `serviceName` installed with `startType` (2 automatic, 3 on
-// demand), or the reason the settings cannot be registered.
+// demand), or the reason the settings cannot be registered (a static text
+// naming the setting).
 bool planInstall(const InstallSettings& settings, const std::wstring& serviceName, unsigned long startType,
-                 InstallPlan& plan, std::string& problem);
+                 InstallPlan& plan, const char*& problem);
 
 // The recovery action names of the settings, as stored.
 constexpr const char kRecoveryActionNone[] = "none";

@@ -645,7 +645,7 @@ TEST(ServiceCommands, ARefusedSettingLeavesTheInstalledServiceAlone) {
   runAll(box, plain, {{L"/install", "Installed service '" + guard.narrow() + "'.\n", 0}});
   runAll(box, bad,
          {{L"/install", "Could not create service.\n", 1,
-           "service.recovery.first-failure-delay: \"-1\" is no delay in seconds (0 to 4294967)\n"}});
+           "service.recovery.first-failure-delay: expected seconds, 0 to 4294967\n"}});
   EXPECT_EQ(L"\"" + longPath(plain) + L"\"", registration(guard.name()).binaryPath);
 }
 

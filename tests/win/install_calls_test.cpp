@@ -97,7 +97,7 @@ CreateRequest baseRequest() {
 
 InstallPlan planOf(const InstallSettings& settings, unsigned long startType = 2) {
   InstallPlan plan;
-  std::string problem;
+  const char* problem = "";
   EXPECT_TRUE(planInstall(settings, L"Orders", startType, plan, problem)) << problem;
   return plan;
 }
