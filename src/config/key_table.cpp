@@ -30,6 +30,11 @@ const Choice kFlavours[] = {
     {"quarn", "e", "the quarn runtime classes (com.quarn.runtime)"},
 };
 
+const Choice kRecoveryActions[] = {
+    {"none", "none", "do nothing"},
+    {"restart", "restart", "restart the service after the delay of the matching -delay setting"},
+};
+
 #define CHOICES(a) a, sizeof(a) / sizeof(a[0])
 
 const KeyInfo kKeys[] = {
@@ -185,6 +190,40 @@ const KeyInfo kKeys[] = {
     {30005, Accessor::Int, 0,
      "Double the restart delay with each restart still inside service.restart-window (at most one hour).",
      "service.restart-delay-grows", F, "false"},
+    {30101, Accessor::WStr, kStr,
+     "Account the service runs as: \"local-system\" (LocalSystem), \"local-service\" (NT AUTHORITY\\LocalService), "
+     "\"network-service\" (NT AUTHORITY\\NetworkService), \"virtual\" (the service's own virtual account NT "
+     "SERVICE\\<service name>), or a named account 'DOMAIN\\user' ('.\\user' for an account of this machine), "
+     "whose password /install reads from the console without echo, or as one line from standard input when that "
+     "is not a console (see Service account).",
+     "service.account", ValueKind::ServiceAccount, "LocalSystem: /install registers no account name"},
+    {30102, Accessor::WStr, 257,
+     "Display name of the service in the services console; the service name is still what the commands address.",
+     "service.display-name", T, "the service name"},
+    {30103, Accessor::Int, 0,
+     "Delayed automatic start: a service installed to start automatically starts after the other automatic "
+     "services (a service installed to start on demand ignores this).",
+     "service.delayed-start", F, "false"},
+    {30104, Accessor::Str, 16, "Windows recovery action after the first failure of the service (see Recovery actions).",
+     "service.recovery.first-failure", ValueKind::Choice, "none; no recovery actions at all when none of the three "
+     "is set", CHOICES(kRecoveryActions)},
+    {30105, Accessor::Str, 16, "Seconds before the restart after the first failure.",
+     "service.recovery.first-failure-delay", ValueKind::RestartDelay, "60"},
+    {30106, Accessor::Str, 16, "Windows recovery action after the second failure.", "service.recovery.second-failure",
+     ValueKind::Choice, "none", CHOICES(kRecoveryActions)},
+    {30107, Accessor::Str, 16, "Seconds before the restart after the second failure.",
+     "service.recovery.second-failure-delay", ValueKind::RestartDelay, "60"},
+    {30108, Accessor::Str, 16, "Windows recovery action after the third and every later failure.",
+     "service.recovery.later-failures", ValueKind::Choice, "none", CHOICES(kRecoveryActions)},
+    {30109, Accessor::Str, 16, "Seconds before the restart after the third and every later failure.",
+     "service.recovery.later-failures-delay", ValueKind::RestartDelay, "60"},
+    {30110, Accessor::Str, 16,
+     "Seconds without a failure after which Windows counts failures from the first again.",
+     "service.recovery.reset-after", ValueKind::Count, "86400 (one day)"},
+    {30111, Accessor::Str, 16,
+     "Count a service that reports STOPPED with a non-zero exit code as failed, so that the recovery actions run "
+     "for it too (not only when its process ends without reporting STOPPED).",
+     "service.recovery.count-error-exits", F, "true when a recovery action is set"},
 };
 
 #undef CHOICES

@@ -29,6 +29,8 @@ enum class ValueKind {
   Colour,          // three numbers 0..255, stored "r,g,b"
   IncludedFiles,   // written by the packer from the files it includes
   VersionOptions,  // written by the packer from the version-specific lines
+  ServiceAccount,  // an account kind or a named account DOMAIN\user
+  RestartDelay,    // seconds before a restart, 0 to 4294967 (its milliseconds fit 32 bits)
 };
 
 // One named value of a Choice setting: what the file says, what the block

@@ -73,5 +73,17 @@ constexpr uint32_t kRestartLimit = 30002;
 constexpr uint32_t kRestartDelay = 30003;
 constexpr uint32_t kRestartWindow = 30004;
 constexpr uint32_t kRestartDelayGrows = 30005;
+// What /install registers beyond the Parts (service/install_options.h).
+constexpr uint32_t kServiceAccount = 30101;
+constexpr uint32_t kServiceDisplayName = 30102;
+constexpr uint32_t kServiceDelayedStart = 30103;
+constexpr uint32_t kRecoveryFirstFailure = 30104;
+constexpr uint32_t kRecoveryFirstFailureDelay = 30105;
+constexpr uint32_t kRecoverySecondFailure = 30106;
+constexpr uint32_t kRecoverySecondFailureDelay = 30107;
+constexpr uint32_t kRecoveryLaterFailures = 30108;
+constexpr uint32_t kRecoveryLaterFailuresDelay = 30109;
+constexpr uint32_t kRecoveryResetAfter = 30110;
+constexpr uint32_t kRecoveryCountErrorExits = 30111;
 
 }  // namespace zvt::key

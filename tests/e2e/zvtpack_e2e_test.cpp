@@ -157,7 +157,7 @@ TEST(PackerOnWindows, ThePackedLauncherReadsItsSettings) {
   EXPECT_EQ(3u, status.exitCode) << status.out;
   std::string lines = status.out;  // the console's line ends
   lines.erase(std::remove(lines.begin(), lines.end(), '\r'), lines.end());
-  EXPECT_EQ("Not running.\nAuto-start.\n", lines);
+  EXPECT_EQ("Not running.\nAuto-start.\nAccount: LocalSystem\n", lines);
   test::RunResult uninstall = test::runProcess(test::quote(exe) + L" /uninstall", options);
   EXPECT_EQ(0u, uninstall.exitCode) << uninstall.out;
   EXPECT_EQ(L"<missing>", registeredDescription(name));

@@ -48,6 +48,10 @@ Sample sampleFor(const config::KeyInfo& k) {
       return {"['Tcpip', '+NetGroup']", "Tcpip,+NetGroup"};
     case ValueKind::Colour:
       return {"[0, 128, 255]", "0,128,255"};
+    case ValueKind::ServiceAccount:
+      return {"'.\\svc-user'", ".\\svc-user"};
+    case ValueKind::RestartDelay:
+      return {"4294967", "4294967"};
     default:
       return {nullptr, nullptr};
   }
@@ -57,6 +61,23 @@ Sample sampleFor(const config::KeyInfo& k) {
 std::string documentFor(const std::string& name, const std::string& value) {
   size_t dot = name.rfind('.');
   return "[" + name.substr(0, dot) + "]\n" + name.substr(dot + 1) + " = " + value + "\n";
+}
+
+// The restart a recovery setting needs beside it, as a line of the same
+// [service.recovery] table; empty for every other key.
+std::string recoveryCompanion(uint32_t id) {
+  switch (id) {
+    case key::kRecoveryFirstFailureDelay:
+    case key::kRecoveryResetAfter:
+    case key::kRecoveryCountErrorExits:
+      return "first-failure = 'restart'\n";
+    case key::kRecoverySecondFailureDelay:
+      return "second-failure = 'restart'\n";
+    case key::kRecoveryLaterFailuresDelay:
+      return "later-failures = 'restart'\n";
+    default:
+      return "";
+  }
 }
 
 TEST(SettingNames, EveryKeyOfTheTableIsReachableByItsNameAndStoresItsKind) {
@@ -89,11 +110,13 @@ TEST(SettingNames, EveryKeyOfTheTableIsReachableByItsNameAndStoresItsKind) {
     }
     Sample s = sampleFor(k);
     ASSERT_NE(nullptr, s.toml) << k.name;
-    test::Checked r = check(documentFor(k.name, s.toml));
+    // Recovery delays, reset and flag take effect only beside a restart.
+    const std::string companion = recoveryCompanion(k.id);
+    test::Checked r = check(documentFor(k.name, s.toml) + companion);
     ASSERT_TRUE(r.ok) << k.name << "\n" << r.errors;
     EXPECT_EQ(s.stored, r.entry(k.id)) << k.name;
-    // Exactly that one key besides nothing else.
-    EXPECT_EQ(1u, r.plan.content.entries.size()) << k.name;
+    // Exactly that one key besides nothing else (and its companion).
+    EXPECT_EQ(companion.empty() ? 1u : 2u, r.plan.content.entries.size()) << k.name;
   }
 }
 
@@ -507,6 +530,68 @@ TEST(Checks, ServiceNamesAndDependenciesTheServiceControlManagerRefuses) {
   EXPECT_TRUE(r.ok) << r.errors;
   r = check("[service]\nname = '" + std::string(257, 'x') + "'\n");
   EXPECT_NE(std::string::npos, r.errors.find("accepts at most 256 characters")) << r.errors;
+}
+
+// The settings of /install beyond the Parts: account kinds, display name,
+// delays and recovery actions are checked where the launcher would refuse
+// them or the system would misread them.
+TEST(Checks, ServiceAccountsDisplayNamesAndRecoverySettings) {
+  for (const char* kind : {"local-system", "local-service", "network-service", "virtual"}) {
+    test::Checked r = check(std::string("[service]\naccount = '") + kind + "'\n");
+    ASSERT_TRUE(r.ok) << kind << r.errors;
+    EXPECT_EQ(kind, r.entry(key::kServiceAccount));
+  }
+  for (const char* named : {"CORP\\svc-orders", ".\\orders", "corp.example\\orders"}) {
+    test::Checked r = check(std::string("[service]\naccount = '") + named + "'\n");
+    ASSERT_TRUE(r.ok) << named << r.errors;
+    EXPECT_EQ(named, r.entry(key::kServiceAccount));
+  }
+  expectFaults({
+      {"[service]\naccount = 'localsystem'\n", "2:11: error: service.account: \"localsystem\": unknown account kind"},
+      {"[service]\naccount = 'orders@corp.example'\n", "write a named account as DOMAIN\\user"},
+      {"[service]\naccount = 'CORP\\'\n", "2:11: error: service.account: \"CORP\\\": the user name after"},
+      {"[service]\naccount = '\\orders'\n", "the domain before \"\\\" is empty"},
+      {"[service]\naccount = 'a\\b\\c'\n", "a named account has one"},
+      {"[service]\naccount = 'NT AUTHORITY\\LocalService'\n", "write \"local-service\" or \"network-service\""},
+      {"[service]\naccount = 'nt service\\Orders'\n", "write \"virtual\""},
+      {"[service]\naccount = 'CORP\\or*ders'\n", "account and domain names cannot hold"},
+      {"[service]\naccount = 3\n", "2:11: error: service.account: expected a string, not an integer"},
+      {"[service]\ndelayed-start = 'yes'\n", "2:17: error: service.delayed-start: expected true or false, not a string"},
+      {("[service]\ndisplay-name = '" + std::string(257, 'd') + "'\n").c_str(),
+       "2:16: error: service.display-name: the launcher reads at most 256 bytes"},
+      {"[service.recovery]\nfirst-failure = 'reboot'\n",
+       "2:17: error: service.recovery.first-failure: unknown value \"reboot\"; expected one of \"none\", \"restart\""},
+      {"[service.recovery]\nfirst-failure-delay = -1\n",
+       "2:23: error: service.recovery.first-failure-delay: the integer -1 is out of range (0 to 4294967)"},
+      {"[service.recovery]\nlater-failures-delay = 4294968\n", "out of range (0 to 4294967)"},
+      {"[service.recovery]\nreset-after = -86400\n",
+       "2:15: error: service.recovery.reset-after: the integer -86400 is out of range (0 to 2147483647)"},
+      {"[service.recovery]\nsecond-failure-delay = '60'\n", "expected an integer, not a string"},
+      {"[service.recovery]\nrestart = true\n", "unknown setting \"service.recovery.restart\""},
+      // Settings without effect.
+      {"[service.recovery]\nfirst-failure = 'none'\nfirst-failure-delay = 10\n",
+       "3:1: error: service.recovery.first-failure-delay: has no effect: service.recovery.first-failure is not "
+       "\"restart\""},
+      {"[service.recovery]\nfirst-failure = 'restart'\nsecond-failure-delay = 10\n",
+       "3:1: error: service.recovery.second-failure-delay: has no effect: service.recovery.second-failure is not"},
+      {"[service.recovery]\nreset-after = 60\n",
+       "2:1: error: service.recovery.reset-after: has no effect without a recovery action"},
+      {"[service.recovery]\ncount-error-exits = true\n",
+       "2:1: error: service.recovery.count-error-exits: has no effect without a recovery action"},
+  });
+  test::Checked r = check(
+      "[service]\naccount = 'virtual'\ndisplay-name = 'Orders (Zvt)'\ndelayed-start = true\n[service.recovery]\n"
+      "first-failure = 'restart'\nfirst-failure-delay = 0\nsecond-failure = 'restart'\nsecond-failure-delay = 120\n"
+      "later-failures = 'none'\nreset-after = 3600\ncount-error-exits = false\n");
+  ASSERT_TRUE(r.ok) << r.errors;
+  EXPECT_EQ("Orders (Zvt)", r.entry(key::kServiceDisplayName));
+  EXPECT_EQ("1", r.entry(key::kServiceDelayedStart));
+  EXPECT_EQ("restart", r.entry(key::kRecoveryFirstFailure));
+  EXPECT_EQ("0", r.entry(key::kRecoveryFirstFailureDelay));
+  EXPECT_EQ("120", r.entry(key::kRecoverySecondFailureDelay));
+  EXPECT_EQ("none", r.entry(key::kRecoveryLaterFailures));
+  EXPECT_EQ("3600", r.entry(key::kRecoveryResetAfter));
+  EXPECT_EQ("0", r.entry(key::kRecoveryCountErrorExits));
 }
 
 TEST(Checks, TextsTheBlockCannotHold) {

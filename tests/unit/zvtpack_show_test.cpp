@@ -92,6 +92,37 @@ TEST(Show, ValuesWithoutANamedFormArePrintedRawAndPackTheSame) {
   EXPECT_NE(std::string::npos, t.find("128 = '")) << t;
 }
 
+// Every setting of /install beyond the Parts comes back by name, and packing
+// what show prints gives the same block; stored values the packer would
+// refuse (a negative delay, an unknown account kind) come back raw.
+TEST(Show, ServiceAccountAndRecoverySettingsRoundTrip) {
+  const std::string file =
+      "[service]\nname = \"Orders\"\naccount = \"CORP\\\\svc-orders\"\ndisplay-name = \"Orders (Zvt)\"\n"
+      "delayed-start = true\n\n[service.recovery]\nfirst-failure = \"restart\"\nfirst-failure-delay = 30\n"
+      "second-failure = \"restart\"\nsecond-failure-delay = 4294967\nlater-failures = \"restart\"\n"
+      "later-failures-delay = 0\nreset-after = 2147483647\ncount-error-exits = false\n";
+  test::Checked first = test::check(file);
+  ASSERT_TRUE(first.ok) << first.errors;
+  Shown s = showAndCheck(first.plan.content);
+  ASSERT_TRUE(s.again.ok) << s.again.errors << s.result.text;
+  EXPECT_EQ(block::write(first.plan.content), block::write(s.again.plan.content)) << s.result.text;
+  for (const char* line : {"account = 'CORP\\svc-orders'\n", "display-name = \"Orders (Zvt)\"\n",
+                           "delayed-start = true\n", "[service.recovery]\n", "first-failure = \"restart\"\n",
+                           "second-failure-delay = 4294967\n", "reset-after = 2147483647\n",
+                           "count-error-exits = false\n"}) {
+    EXPECT_NE(std::string::npos, s.result.text.find(line)) << line << "\nin:\n" << s.result.text;
+  }
+  block::Content raw;
+  raw.entries = {{30101, "LocalSystem"}, {30105, "-5"}, {30110, "1e3"}};
+  raw.messages = {{1000, L"Error"}};
+  Shown r = showAndCheck(raw);
+  ASSERT_TRUE(r.again.ok) << r.again.errors << r.result.text;
+  EXPECT_EQ(block::write(raw), block::write(r.again.plan.content)) << r.result.text;
+  for (const char* line : {"30101 = \"LocalSystem\"\n", "30105 = \"-5\"\n", "30110 = \"1e3\"\n"}) {
+    EXPECT_NE(std::string::npos, r.result.text.find(line)) << line << "\nin:\n" << r.result.text;
+  }
+}
+
 // What the block holds, not what was meant: a value that an escape turned
 // into a line feed and a tab shows as those bytes.
 TEST(Show, PrintsExactlyWhatTheBlockHolds) {

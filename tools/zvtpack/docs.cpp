@@ -50,6 +50,10 @@ std::string typeOf(const KeyInfo& k) {
       return "written by the packer";
     case ValueKind::VersionOptions:
       return "[[java.version-options]] tables";
+    case ValueKind::ServiceAccount:
+      return "account kind or 'DOMAIN\\user'";
+    case ValueKind::RestartDelay:
+      return "seconds, 0 to 4294967";
   }
   return "";
 }
@@ -92,7 +96,7 @@ std::string sectionTable(const std::string& section) {
     const bool text = k->kind == ValueKind::Text || k->kind == ValueKind::Arguments ||
                       k->kind == ValueKind::ServiceName || k->kind == ValueKind::ClassPath ||
                       k->kind == ValueKind::SearchSequence || k->kind == ValueKind::DirectoryList ||
-                      k->kind == ValueKind::Dependencies;
+                      k->kind == ValueKind::Dependencies || k->kind == ValueKind::ServiceAccount;
     if (text && k->capacity != 0) meaning += " At most " + std::to_string(k->capacity - 1) + " bytes.";
     if (readByteByByte(*k)) meaning += " Read byte by byte (see Encodings).";
     out += "| `" + std::string(k->name) + "` | " + keyColumn(*k) + " | " + cell(typeOf(*k)) + " | " +
@@ -162,14 +166,96 @@ range, required settings, version bounds the launcher would misread or that
 exclude every version, class-path and search entries it would misread, quotes
 that nothing closes in VM options and arguments, included files that are
 missing or whose names it refuses, service names the Service Control Manager
-refuses or that have blanks at either end, texts the code page cannot hold
-(one error a value, at its first such character). Every fault is reported as
-`file:line:column: error: ...`; then the packer exits with code 1, ends with
-"nothing written" and writes nothing (an existing output file stays as it
-was). A configuration file has at most 16 MiB. The output is written to a new
-file beside it and then renamed over it; an output path that exists and is
-not a regular file (a directory, a symbolic link, a named pipe, a device) is
-refused.
+refuses or that have blanks at either end, service accounts of an unknown
+kind or form, recovery settings that would have no effect, texts the code
+page cannot hold (one error a value, at its first such character). Every
+fault is reported as `file:line:column: error: ...`; then the packer exits
+with code 1, ends with "nothing written" and writes nothing (an existing
+output file stays as it was). A configuration file has at most 16 MiB. The
+output is written to a new file beside it and then renamed over it; an
+output path that exists and is not a regular file (a directory, a symbolic
+link, a named pipe, a device) is refused.
+
+)";
+
+const char* const kServiceNotes = R"(## Service account, start and recovery
+
+Without `service.account`, `service.display-name`, `service.delayed-start`
+and `[service.recovery]` the launcher's `/install` registers exactly what it
+always did: LocalSystem, the service name as display name, no delayed start,
+no recovery actions. `/status` prints the account a service runs as
+(`Account: NT AUTHORITY\LocalService`).
+
+### Service account
+
+| `service.account` | Runs as | Password |
+|---|---|---|
+| `"local-system"` (or absent) | LocalSystem: every right on the machine | none |
+| `"local-service"` | NT AUTHORITY\LocalService: few rights, anonymous on the network | none |
+| `"network-service"` | NT AUTHORITY\NetworkService: few rights, the machine's identity on the network | none |
+| `"virtual"` | NT SERVICE\<service name>, the service's own virtual account (Windows 7 and later) | none |
+| `'DOMAIN\user'`, `'.\user'` | a named account (`.` is this machine) | read at `/install` |
+
+The password of a named account is never part of the configuration or of the
+command line, and it appears in no output and no log. `/install` reads it
+from the console without echo (after the prompt `Password for DOMAIN\user: `
+on standard error), or, when standard input is no console, as one line from
+standard input, so that a script can pipe it
+(`type secret.txt | myservice.exe /install`); a line that is valid UTF-8 is
+read as UTF-8, any other in the ANSI code page. `/install` checks first that
+the system knows the account: an unknown account (or a setting the launcher
+refuses) ends with "Could not create service.", the reason on standard error
+and exit code 1, and the installed service of that name stays as it was.
+
+The account needs:
+
+- the right to log on as a service (`SeServiceLogonRight`: Local Security
+  Policy, User Rights Assignment; the built-in and virtual accounts have it);
+  without it the service fails to start with error 1069;
+- read access to the installation directory (the launcher, its class path,
+  `.zentrovia\zvtruntime.jar`) and to the Java runtime it uses, and write
+  access to the log files it is configured to write;
+- a temporary directory of its own: the launcher looks first at the
+  account's temporary path (for LocalService and NetworkService
+  `C:\Windows\ServiceProfiles\<account>\AppData\Local\Temp`) and falls
+  back to shared directories such as `C:\Windows\Temp` only when it cannot
+  write there;
+- its own per-user version cache: the launcher caches Java version probes
+  under the account's `HKEY_CURRENT_USER`, so the first start under a new
+  account probes the Java runtimes again.
+
+### Delayed automatic start
+
+`service.delayed-start = true` starts a service installed to start
+automatically (`launcher.kind = "service"`, `/install-auto`) after the other
+automatic services, once the machine has settled. A service installed to
+start on demand ignores it.
+
+### Recovery actions
+
+`[service.recovery]` registers what Windows does when the service fails:
+after the first, the second, and the third and every later failure
+(`"restart"` after the matching `-delay` in seconds, default 60, or
+`"none"`), and after how many seconds without a failure the count starts
+again (`reset-after`, default one day). A failure is a service process that
+ends without reporting STOPPED (the launcher's host does this when the Java
+application ends with a non-zero exit code by itself); with
+`count-error-exits` (the default when an action is set) a STOPPED report with
+a non-zero exit code counts too, such as the host's report when the Java
+application cannot be started at all (1066 / 5000).
+
+Which to use when: a restart by the service host of its own Java child is
+fast and keeps the service running, so use it for an application that may
+crash and recovers by starting again; the Windows recovery actions restart
+the whole service, host included, and also act when the host itself fails or
+gives up: use them as the outer safety net, with delays long enough that the
+host's own restarts come first. Without a restart of its own in the host,
+the recovery actions are the only restart.
+
+If the system refuses a step of the registration (delayed start or recovery
+actions on a system without them), `/install` prints "Could not create
+service." with the reason on standard error, removes the service again and
+exits with 1: nothing half-installed stays behind.
 
 )";
 
@@ -315,6 +401,7 @@ std::string configurationReference() {
   out += "## Settings\n";
   for (const auto& s : sections) out += "\n### [" + std::string(s[0]) + "]: " + s[1] + "\n\n" + sectionTable(s[0]);
   out += "\nKeys 2002 and 2003 (number and names of included files) are written by the packer from `[[files]]`.\n\n";
+  out += kServiceNotes;
   out += kStructured;
   out += messageTableDoc();
   out += kLocalized;

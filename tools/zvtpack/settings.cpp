@@ -587,8 +587,41 @@ class PlanBuilder {
     return "\"...\"";
   }
 
+  // Recovery settings that would have no effect: a delay of a failure whose
+  // action is no restart, a reset period or flag without any action. Raw
+  // keys are stored without this check, as without every other.
+  bool named(const std::map<uint32_t, Stored>::const_iterator& it) const {
+    return it != entries_.end() && it->second.origin == config::keyInfo(it->first)->name;
+  }
+
+  void checkRecovery() {
+    const std::string restart = "restart";
+    const uint32_t pairs[][2] = {{key::kRecoveryFirstFailure, key::kRecoveryFirstFailureDelay},
+                                 {key::kRecoverySecondFailure, key::kRecoverySecondFailureDelay},
+                                 {key::kRecoveryLaterFailures, key::kRecoveryLaterFailuresDelay}};
+    bool anyAction = false;
+    for (const auto& pair : pairs) {
+      auto action = entries_.find(pair[0]);
+      auto delay = entries_.find(pair[1]);
+      anyAction = anyAction || action != entries_.end();
+      if (named(delay) && (action == entries_.end() || action->second.value != restart)) {
+        diag_.error(delay->second.pos, delay->second.origin + ": has no effect: " +
+                                           config::keyInfo(pair[0])->name + " is not \"restart\"");
+      }
+    }
+    if (anyAction) return;
+    for (uint32_t id : {key::kRecoveryResetAfter, key::kRecoveryCountErrorExits}) {
+      auto it = entries_.find(id);
+      if (!named(it)) continue;
+      diag_.error(it->second.pos, it->second.origin +
+                                      ": has no effect without a recovery action (service.recovery.first-failure, "
+                                      "second-failure or later-failures)");
+    }
+  }
+
   void finish() {
     checkVersionBounds();
+    checkRecovery();
     if (context_.scope == Scope::WholeConfiguration) checkRequired();
     if (!plan_.files.empty()) {
       std::string names;

@@ -110,6 +110,7 @@ bool namedValue(const KeyInfo& info, const CodePage& cp, const std::string& valu
     case ValueKind::Arguments:
     case ValueKind::Version:
     case ValueKind::ServiceName:
+    case ValueKind::ServiceAccount:
       out = stringNode(cp, value, ok);
       break;
     case ValueKind::Flag:
@@ -118,8 +119,9 @@ bool namedValue(const KeyInfo& info, const CodePage& cp, const std::string& valu
       break;
     case ValueKind::Integer:
     case ValueKind::Count:
+    case ValueKind::RestartDelay:
       if (!parseCanonicalInt(value, n)) return false;
-      if (info.kind == ValueKind::Count && n < 0) return false;  // shown raw: the name takes no negative
+      if (info.kind != ValueKind::Integer && n < 0) return false;  // shown raw: the name takes no negative
       out = Node::makeInteger(n);
       break;
     case ValueKind::Choice:

@@ -6,6 +6,7 @@
 #include "base/arguments.h"
 #include "base/text.h"
 #include "runtime/message_format.h"
+#include "service/install_options.h"
 #include "service/service_name.h"
 #include "toml_writer.h"
 #include "unicode.h"
@@ -350,6 +351,22 @@ bool Converter::convertEntry(const KeyInfo& info, const Node& v, std::string& ou
       return dependencies(info, v, out);
     case ValueKind::Colour:
       return colour(info, v, out);
+    case ValueKind::ServiceAccount: {
+      if (!text(v, name, reading, info.capacity, out)) return false;
+      if (const char* problem = serviceAccountProblem(widenBytes(out))) {
+        fail(v.pos, name, quoted(v.string) + ": " + problem);
+        return false;
+      }
+      return true;
+    }
+    case ValueKind::RestartDelay: {
+      int64_t n;
+      if (!integer(v, name, 0, kMaxRestartDelaySeconds, n)) {
+        return false;
+      }
+      out = std::to_string(n);
+      return true;
+    }
     case ValueKind::IncludedFiles:
     case ValueKind::VersionOptions:
       break;
