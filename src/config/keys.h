@@ -73,5 +73,7 @@ constexpr uint32_t kRestartLimit = 30002;
 constexpr uint32_t kRestartDelay = 30003;
 constexpr uint32_t kRestartWindow = 30004;
 constexpr uint32_t kRestartDelayGrows = 30005;
+// The launcher's width: the packer's choice of template (not read by the launcher).
+constexpr uint32_t kLauncherArchitecture = 30201;
 
 }  // namespace zvt::key

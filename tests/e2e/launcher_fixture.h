@@ -50,4 +50,9 @@ class LauncherSandbox {
 
 bool contains(const std::string& haystack, const std::string& needle);
 
+// The width of the launcher under test, which is this test program's (both
+// are built in one tree), and the other width: "32" or "64".
+constexpr const char* kOwnBits = sizeof(void*) == 8 ? "64" : "32";
+constexpr const char* kOtherBits = sizeof(void*) == 8 ? "32" : "64";
+
 }  // namespace zvt::e2e
