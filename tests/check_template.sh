@@ -1,13 +1,11 @@
 #!/bin/bash
 # Checks a launcher template image: PE32 i386 (zvtsvc.exe) or PE32+ x86-64
 # (zvtsvc64.exe), console subsystem, stripped, importing only Windows system
-# DLLs (no C++ runtime DLLs), and within the size budget: the template ships
-# inside every packed application.
+# DLLs (no C++ runtime DLLs).
 #   check_template.sh <template.exe> <pointer size: 4 or 8>
 set -euo pipefail
 exe="$1"
 width="$2"
-budget=524288
 case "$width" in
   4) objdump=i686-w64-mingw32-objdump; format=pei-i386; name=zvtsvc.exe ;;
   8) objdump=x86_64-w64-mingw32-objdump; format=pei-x86-64; name=zvtsvc64.exe ;;
@@ -27,8 +25,5 @@ dlls=$(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$dump" | tr 'A-Z' 'a-z')
 for d in $dlls; do
   if ! grep -Eq "$allowed" <<<"$d"; then echo "FAIL: imports non-system DLL $d"; fail=1; fi
 done
-size=$(stat -c %s "$exe")
-[ "$size" -le "$budget" ] || { echo "FAIL: $size bytes, over the budget of $budget"; fail=1; }
 echo "imports: $(echo $dlls)"
-echo "size: $size bytes (budget $budget)"
 exit $fail

@@ -221,7 +221,7 @@ JvmFailureReport jvmFailureReport(const JvmCandidate& candidate, unsigned proces
     case JvmSourceKind::SearchPath:
       report.message = msg::kNoJvmFound;
       report.hasArgument = true;
-      report.argument = std::to_string(processBits);
+      report.argument = processBits == 64 ? "64" : "32";
       break;
     case JvmSourceKind::Location:
       report.message = msg::kJvmDamaged;

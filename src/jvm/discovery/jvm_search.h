@@ -114,7 +114,7 @@ bool searchJvm(JvmSearchSystem& system, const JvmSearchSettings& settings, JvmCa
 
 // What LoadDLL tells the user when the search ends without a usable
 // library: the message id and its {0} argument, if it has one. 1016 names
-// the width of runtime this process needs (processBits, 32 or 64).
+// the width of runtime this process needs (processBits: 64, else 32).
 struct JvmFailureReport {
   uint32_t message = 0;
   bool hasArgument = false;

@@ -222,7 +222,7 @@ bool LoadDLL(bool reportErrors) {
   bool loaded = searchJvm(machine, settings, candidate);
   if (candidate.kind == JvmSourceKind::None) {
     logError(L"No JVM found");
-    if (reportErrors) showMessageA(msg::kNoJvmFound, std::to_string(peMachineBits(kProcessMachine)));
+    if (reportErrors) showMessageA(msg::kNoJvmFound, jvmFailureReport(candidate, peMachineBits(kProcessMachine)).argument);
     return false;
   }
 
