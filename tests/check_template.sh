@@ -1,13 +1,21 @@
 #!/bin/bash
-# Checks the launcher template image: PE32 (i386), console subsystem,
-# stripped, and importing only Windows system DLLs (no C++ runtime DLLs).
+# Checks a launcher template image: PE32 i386 (zvtsvc.exe) or PE32+ x86-64
+# (zvtsvc64.exe), console subsystem, stripped, importing only Windows system
+# DLLs (no C++ runtime DLLs).
+#   check_template.sh <template.exe> <pointer size: 4 or 8>
 set -euo pipefail
 exe="$1"
-objdump=i686-w64-mingw32-objdump
+width="$2"
+case "$width" in
+  4) objdump=i686-w64-mingw32-objdump; format=pei-i386; name=zvtsvc.exe ;;
+  8) objdump=x86_64-w64-mingw32-objdump; format=pei-x86-64; name=zvtsvc64.exe ;;
+  *) echo "FAIL: pointer size must be 4 or 8, not $width"; exit 1 ;;
+esac
 command -v "$objdump" >/dev/null || { echo "FAIL: $objdump not installed"; exit 1; }
 dump=$("$objdump" -p "$exe")
 fail=0
-grep -q "file format pei-i386" <<<"$dump" || { echo "FAIL: not a PE32 i386 image"; fail=1; }
+[ "$(basename "$exe")" = "$name" ] || { echo "FAIL: the $((width * 8))-bit template is named $(basename "$exe"), not $name"; fail=1; }
+grep -q "file format $format" <<<"$dump" || { echo "FAIL: not a $format image"; fail=1; }
 grep -Eq "^Subsystem[[:space:]]+0+3[[:space:]]" <<<"$dump" || { echo "FAIL: not a console subsystem image"; fail=1; }
 # Stripped: no COFF symbol table left.
 if "$objdump" -t "$exe" 2>/dev/null | grep -q "\.text"; then echo "FAIL: symbol table present (not stripped)"; fail=1; fi

@@ -35,6 +35,13 @@ const Choice kRecoveryActions[] = {
     {"restart", "restart", "restart the service after the delay of the matching -delay setting"},
 };
 
+const Choice kArchitectures[] = {
+    {kArchitectureX86, kArchitectureX86,
+     "the 32-bit launcher zvtsvc.exe, which loads 32-bit Java runtimes only"},
+    {kArchitectureX64, kArchitectureX64,
+     "the 64-bit launcher zvtsvc64.exe, which loads 64-bit Java runtimes only (the only kind from Java 24 on)"},
+};
+
 #define CHOICES(a) a, sizeof(a) / sizeof(a[0])
 
 const KeyInfo kKeys[] = {
@@ -224,6 +231,13 @@ const KeyInfo kKeys[] = {
      "Count a service that reports STOPPED with a non-zero exit code as failed, so that the recovery actions run "
      "for it too (not only when its process ends without reporting STOPPED).",
      "service.recovery.count-error-exits", F, "true when a recovery action is set"},
+    // The launcher's width (30201-30299).
+    {30201, Accessor::Copy, 0,
+     "Width of the launcher, which must match the Java runtime it loads: a 32-bit launcher loads only 32-bit "
+     "runtimes, a 64-bit one only 64-bit runtimes. zvtpack pack takes the template of this width from its own "
+     "directory when no template is named, and refuses a template of the other width. The launcher does not read "
+     "it; show prints it back from the packed launcher.",
+     "launcher.architecture", ValueKind::Choice, "x86", CHOICES(kArchitectures)},
 };
 
 #undef CHOICES
@@ -249,13 +263,24 @@ const MessageInfo kMessages[] = {
      L"or JRE or download a JRE.",
      "no-jvm-found"},
     {1017, "an environment variable names a JVM that does not work",
-     L"The {0} environment variable does not\npoint to a working 32-bit JDK or JRE.", "jvm-variable-not-working"},
+     L"The {0} environment variable does not\npoint to a working 32-bit JDK or JRE.", "jvm-variable-not-working",
+     L"The {0} environment variable does not\npoint to a working 64-bit JDK or JRE."},
     {1019, "the JVM found at a place is damaged",
      L"The JVM found at {0} is damaged.\nPlease reinstall or define QUARN_JAVA_HOME\nto point to an installed "
      L"32-bit JDK or JRE.",
-     "jvm-damaged"},
+     "jvm-damaged",
+     L"The JVM found at {0} is damaged.\nPlease reinstall or define QUARN_JAVA_HOME\nto point to an installed "
+     L"64-bit JDK or JRE."},
     {1021, "a packed runtime could not be unpacked",
      L"Could not unpack the JVM. Antivirus software is probably interfering.", "jvm-unpack-failed"},
+    {1101, "the last runtime found is 64-bit and the launcher 32-bit (its place as argument)",
+     L"The Java runtime found at {0} is 64-bit; this launcher needs a 32-bit runtime.\nUse the 64-bit launcher, or "
+     L"install a 32-bit runtime.",
+     "runtime-is-64-bit"},
+    {1102, "the last runtime found is 32-bit and the launcher 64-bit (its place as argument)",
+     L"The Java runtime found at {0} is 32-bit; this launcher needs a 64-bit runtime.\nUse the 32-bit launcher, or "
+     L"install a 64-bit runtime.",
+     "runtime-is-32-bit"},
     {20017, "service description set after installation (empty sets none)", L"", "service-description"},
 };
 
@@ -307,6 +332,10 @@ const MessageInfo* messageInfo(uint32_t id) {
     if (m.id == id) return &m;
   }
   return nullptr;
+}
+
+const wchar_t* shippedText(const MessageInfo& message, unsigned bits) {
+  return bits == 64 && message.defaultText64 ? message.defaultText64 : message.defaultText;
 }
 
 const KeyInfo& versionConditionInfo() {

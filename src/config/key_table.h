@@ -60,7 +60,18 @@ struct MessageInfo {
   const char* use;
   const wchar_t* defaultText;  // the text stored blocks carry by default (English)
   const char* name;            // the message's name in a configuration file
+  // The default text of a 64-bit launcher, where it names the width; null
+  // where both widths ship defaultText.
+  const wchar_t* defaultText64 = nullptr;
 };
+
+// The default text a launcher of this width (32 or 64) ships.
+const wchar_t* shippedText(const MessageInfo& message, unsigned bits);
+
+// launcher.architecture: which template the packer takes, by the width of
+// the Java runtime the application runs on.
+constexpr const char* kArchitectureX86 = "x86";
+constexpr const char* kArchitectureX64 = "x64";
 
 // Sorted by id. Version-specific option lines (10201 + 2i, 10202 + 2i) are
 // described by keyInfo() on demand.

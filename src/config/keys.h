@@ -85,5 +85,7 @@ constexpr uint32_t kRecoveryLaterFailures = 30108;
 constexpr uint32_t kRecoveryLaterFailuresDelay = 30109;
 constexpr uint32_t kRecoveryResetAfter = 30110;
 constexpr uint32_t kRecoveryCountErrorExits = 30111;
+// The launcher's width: the packer's choice of template (not read by the launcher).
+constexpr uint32_t kLauncherArchitecture = 30201;
 
 }  // namespace zvt::key

@@ -19,6 +19,10 @@ constexpr uint32_t kNoJvmFound = 1016;
 constexpr uint32_t kJvmVariableBroken = 1017;
 constexpr uint32_t kJvmDamaged = 1019;
 constexpr uint32_t kUnpackFailed = 1021;
+// A runtime of the other width was the last candidate (32-bit launcher,
+// 64-bit runtime; and the reverse).
+constexpr uint32_t kRuntimeIs64Bit = 1101;
+constexpr uint32_t kRuntimeIs32Bit = 1102;
 constexpr uint32_t kServiceDescription = 20017;
 
 }  // namespace zvt::msg

@@ -20,7 +20,9 @@ block::Content searchConfig(const std::string& sequence) {
   c.messages = {{1016, L"MSG1016 needs a {0}-bit runtime"},
                 {1017, L"MSG1017 variable {0} is broken"},
                 {1019, L"MSG1019 damaged at {0}"},
-                {1005, L"MSG1005 registry runtime unusable"}};
+                {1005, L"MSG1005 registry runtime unusable"},
+                {1101, L"MSG1101 a 64-bit runtime at {0}"},
+                {1102, L"MSG1102 a 32-bit runtime at {0}"}};
   return c;
 }
 
@@ -51,6 +53,11 @@ std::string narrow(const std::wstring& text) {
   return utf16ToUtf8(text);
 }
 
+std::string lower(std::string text) {
+  for (char& ch : text) ch = static_cast<char>(tolower(static_cast<unsigned char>(ch)));
+  return text;
+}
+
 void writeFile(const std::wstring& path, const std::string& content) {
   HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(INVALID_HANDLE_VALUE, h);
@@ -79,11 +86,11 @@ bool loadedFrom(const SearchResult& r, const std::wstring& home) {
   return trying != std::string::npos && log.compare(trying + 28, bin.size(), bin) == 0;
 }
 
-TEST(JvmSearch, NothingFoundAsksForA32BitRuntime) {
+TEST(JvmSearch, NothingFoundAsksForARuntimeOfItsOwnWidth) {
   LauncherSandbox box(L"search_none");
   SearchResult r = runSearch(box, searchConfig("B.\\jre;R.\\.\\openJDK;"));
   EXPECT_EQ(1u, r.run.exitCode);
-  EXPECT_TRUE(contains(r.said, "MSG1016 needs a 32-bit runtime")) << r.said;
+  EXPECT_TRUE(contains(r.said, std::string("MSG1016 needs a ") + kOwnBits + "-bit runtime")) << r.said;
   EXPECT_TRUE(contains(r.log, "ERROR: No JVM found")) << r.log;
   EXPECT_TRUE(contains(r.log, "Testing location .\\jre (type B)"));
   EXPECT_TRUE(contains(r.log, "Testing relative location .\\.\\openJDK"));
@@ -197,7 +204,7 @@ TEST(JvmSearch, SecondPass) {
   c.entries.push_back({126, "11"});
   r = runSearch(abs, c);
   EXPECT_FALSE(contains(r.log, "Testing relative location")) << r.log;
-  EXPECT_TRUE(contains(r.said, "MSG1016 needs a 32-bit runtime")) << r.said;
+  EXPECT_TRUE(contains(r.said, std::string("MSG1016 needs a ") + kOwnBits + "-bit runtime")) << r.said;
   c = searchConfig("Aold");
   c.entries.push_back({126, "11"});
   r = runSearch(abs, c);
@@ -234,15 +241,36 @@ TEST(JvmSearch, Jdk8ThroughPrivateRuntime) {
   EXPECT_TRUE(contains(r.log, "\\jre\\bin\\server\\jvm.dll (exists 1)")) << r.log;
 }
 
-TEST(JvmSearch, WrongWidthLibraryMovesOnToTheNextCandidate) {
+// A jvm.dll of the other width is refused by its header, never handed to
+// LoadLibrary (which would fail with 193, the error of a damaged file), and
+// the search goes on; when it was the last candidate, the user is told what
+// was found and what is needed.
+TEST(JvmSearch, OtherWidthRuntimeIsRefusedAndNamed) {
+  const std::string refused = std::string("Not loaded: a ") + kOtherBits + "-bit library";
+  const std::string named = sizeof(void*) == 8 ? "MSG1102 a 32-bit runtime at " : "MSG1101 a 64-bit runtime at ";
   LauncherSandbox box(L"search_width");
-  standin::RuntimeLayout wide = reporting("11.0.2");
-  wide.wrongWidth = true;
-  box.layOutRuntime(L"jre", wide);
+  standin::RuntimeLayout other = reporting("11.0.2");
+  other.wrongWidth = true;
+  box.layOutRuntime(L"jre", other);
   std::wstring good = box.layOutRuntime(L"good");
   SearchResult r = runSearch(box, searchConfig("B.\\jre;Rgood"));
-  EXPECT_TRUE(contains(r.log, "Failed with error code 193")) << r.log;
+  EXPECT_TRUE(contains(r.log, refused + " (")) << r.log;
+  EXPECT_FALSE(contains(r.log, "Failed with error code")) << r.log;
   EXPECT_TRUE(loadedFrom(r, good)) << r.log;
+
+  r = runSearch(box, searchConfig("B.\\jre"));
+  EXPECT_EQ(1u, r.run.exitCode);
+  EXPECT_TRUE(contains(r.said, named + ".\\jre")) << r.said;
+  EXPECT_FALSE(contains(r.said, "MSG1019")) << r.said;
+
+  // Found through a variable: the message names the runtime's home.
+  test::RunOptions o;
+  o.setEnv[L"QUARN_JAVA_HOME"] = box.file(L"jre");
+  r = runSearch(box, searchConfig(""), o);
+  EXPECT_EQ(1u, r.run.exitCode);
+  const std::string message = lower(named) + lower(narrow(box.file(L"jre")));
+  EXPECT_TRUE(contains(lower(r.said), message)) << r.said;
+  EXPECT_FALSE(contains(lower(r.said), message + "\\bin")) << r.said;
 }
 
 // What the user is told when a runtime passed its check but its library

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "base/registry_win32.h"
 #include "base/text.h"
 #include "launcher_fixture.h"
 #include "support/jvm_registry.h"
@@ -118,7 +119,7 @@ TEST(JvmSearchLists, SharedListUnderTheSharingKey) {
 
   SearchResult r = runSearch(box, config("Y"));
   EXPECT_EQ(1u, r.run.exitCode);
-  EXPECT_TRUE(contains(r.said, "MSG1016 needs a 32-bit runtime")) << r.said;
+  EXPECT_TRUE(contains(r.said, std::string("MSG1016 needs a ") + kOwnBits + "-bit runtime")) << r.said;
 
   r = runSearch(box, config("Y", {{167, "team-a"}}));
   EXPECT_TRUE(contains(r.log, "Sharing key: team-a")) << r.log;
@@ -165,6 +166,31 @@ TEST(JvmSearchLists, VendorKeysCurrentVersionThenVersionSubkeys) {
   EXPECT_TRUE(loadedFrom(r, old)) << r.log;
 }
 
+// Each width reads the vendor keys in its own registry view (a 64-bit
+// launcher the 64-bit keys, a 32-bit one those under WOW6432Node): a runtime
+// registered only in the other view, of the other width there, is not even
+// looked at.
+TEST(JvmSearchLists, VendorKeysOfTheLaunchersOwnView) {
+  EmptiedRegistry registry;
+  const REGSAM otherView = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+  test::RegistryGuard otherGuard(HKEY_LOCAL_MACHINE, kJavaSoft, test::RegistryGuard::kSavedKey, otherView);
+  ASSERT_EQ(ERROR_SUCCESS, registry::deleteTree(HKEY_LOCAL_MACHINE, kJavaSoft, otherView));
+  LauncherSandbox box(L"lists_view");
+  const std::wstring own = box.layOutRuntime(L"own", reporting("11.0.2"));
+  standin::RuntimeLayout otherLayout = reporting("17.0.1");
+  otherLayout.wrongWidth = true;
+  const std::wstring other = box.layOutRuntime(L"other", otherLayout);
+  vendorVersion(kJre, L"11", own);
+  {
+    UniqueRegKey k = registry::createKey(HKEY_LOCAL_MACHINE, std::wstring(kJre) + L"\\17", KEY_ALL_ACCESS | otherView);
+    ASSERT_TRUE(k);
+    setString(k.get(), L"JavaHome", other);
+  }
+  SearchResult r = runSearch(box, config("Y"));
+  EXPECT_TRUE(loadedFrom(r, own)) << r.log;
+  EXPECT_FALSE(contains(lower(r.log), lower(utf16ToUtf8(other)))) << r.log;
+}
+
 // The located list's groups: key 165 drops the vendor keys and the entries
 // outside "zvt_jres", key 168 lets the "zvt_jres" entries in.
 TEST(JvmSearchLists, LocatedListGroupsFollowKeys165And168) {
@@ -192,7 +218,7 @@ TEST(JvmSearchLists, LocatedListGroupsFollowKeys165And168) {
 
   r = runSearch(box, config("Y", {{165, "1"}, {168, "0"}}));
   EXPECT_EQ(1u, r.run.exitCode);
-  EXPECT_TRUE(contains(r.said, "MSG1016 needs a 32-bit runtime")) << r.said;
+  EXPECT_TRUE(contains(r.said, std::string("MSG1016 needs a ") + kOwnBits + "-bit runtime")) << r.said;
   EXPECT_TRUE(contains(r.log, "ERROR: No JVM found")) << r.log;
 }
 

@@ -274,7 +274,7 @@ TEST(Launch, ExitCodesOfTheForegroundRun) {
   LaunchSandbox none(L"launchnojvm", false);
   Launch l = none.run(baseContent(), L"/run");
   EXPECT_EQ(1u, l.result.exitCode);
-  EXPECT_TRUE(contains(l.result.err, "No JVM could be found on your system (32-bit).")) << l.result.err;
+  EXPECT_TRUE(contains(l.result.err, std::string("No JVM could be found on your system (") + kOwnBits + "-bit).")) << l.result.err;
 }
 
 TEST(Launch, AMissingLauncherClassOrMainIsReportedWithItsMessage) {

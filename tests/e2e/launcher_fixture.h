@@ -63,5 +63,9 @@ std::wstring codePageText();
 // `text` in the ANSI code page; a test failure when the code page cannot
 // hold it.
 std::string inCodePage(const std::wstring& text);
+// The width of the launcher under test, which is this test program's (both
+// are built in one tree), and the other width: "32" or "64".
+constexpr const char* kOwnBits = sizeof(void*) == 8 ? "64" : "32";
+constexpr const char* kOtherBits = sizeof(void*) == 8 ? "32" : "64";
 
 }  // namespace zvt::e2e

@@ -77,12 +77,16 @@ std::wstring registeredDescription(const std::wstring& name) {
   return out;
 }
 
+// The template under test is of this program's width; a configuration
+// packed into it says so.
+const std::string kArchitecture = std::string("architecture = \"") + (sizeof(void*) == 8 ? "x64" : "x86") + "\"\n";
+
 TEST(PackerOnWindows, HelpGoesToStandardOutput) {
   test::Sandbox box(L"zvtpack_help");
   test::RunResult r = zvtpack(L"--help", box.path());
   EXPECT_FALSE(r.timedOut);
   EXPECT_EQ(0u, r.exitCode);
-  EXPECT_TRUE(contains(r.out, "zvtpack pack <zvtsvc.exe> <configuration.toml> <output.exe>")) << r.out;
+  EXPECT_TRUE(contains(r.out, "zvtpack pack [<template.exe>] <configuration.toml> <output.exe>")) << r.out;
   EXPECT_TRUE(r.err.empty()) << r.err;
 }
 
@@ -94,6 +98,7 @@ TEST(PackerOnWindows, PackShowPackAndAFaultWithItsLine) {
       "[application]\nmain-class = \"com.example.Main\"\nclass-path = [{ scan = 'lib' }]\n"
       "[messages]\nerror-caption = \"Fehler \xE6\x97\xA5\xE6\x9C\xAC\"\n"
       "[localized.de]\nno-jvm-found = \"Keine JVM gefunden\"\n"
+      "[launcher]\n" + kArchitecture +
       "[[files]]\nsource = \"payload.txt\"\nname = 'lib\\payload.txt'\n";
   ASSERT_TRUE(test::writeFileBytes(box.file(L"svc.toml"), config));
   test::RunResult packed = zvtpack(L"pack " + test::quote(g_template) + L" svc.toml out.exe", box.path());
@@ -128,6 +133,29 @@ TEST(PackerOnWindows, PackShowPackAndAFaultWithItsLine) {
   EXPECT_TRUE(first == after) << "a failed pack changed the output";
 }
 
+// Without a template, zvtpack.exe takes the one of the configured width
+// from its own directory (wherever it is started from).
+TEST(PackerOnWindows, TakesTheTemplateBesideItself) {
+  test::Sandbox box(L"zvtpack_beside");
+  const wchar_t* name = sizeof(void*) == 8 ? L"zvtsvc64.exe" : L"zvtsvc.exe";
+  ASSERT_TRUE(CreateDirectoryW(box.file(L"install").c_str(), nullptr));
+  ASSERT_TRUE(CopyFileW(g_packer.c_str(), box.file(L"install\\zvtpack.exe").c_str(), TRUE));
+  ASSERT_TRUE(CopyFileW(g_template.c_str(), box.file(std::wstring(L"install\\") + name).c_str(), TRUE));
+  ASSERT_TRUE(test::writeFileBytes(box.file(L"svc.toml"), "[service]\nname = \"Svc\"\n[application]\nmain-class = "
+                                                          "\"a.Main\"\n[launcher]\n" + kArchitecture));
+  test::RunOptions options;
+  options.workingDirectory = box.path();
+  test::RunResult beside =
+      test::runProcess(test::quote(box.file(L"install\\zvtpack.exe")) + L" pack svc.toml beside.exe", options);
+  ASSERT_EQ(0u, beside.exitCode) << beside.err;
+  ASSERT_EQ(0u, zvtpack(L"pack " + test::quote(g_template) + L" svc.toml named.exe", box.path()).exitCode);
+  std::string fromBeside;
+  std::string fromNamed;
+  ASSERT_TRUE(test::readFileBytes(box.file(L"beside.exe"), fromBeside));
+  ASSERT_TRUE(test::readFileBytes(box.file(L"named.exe"), fromNamed));
+  EXPECT_TRUE(fromBeside == fromNamed);
+}
+
 TEST(PackerOnWindows, ThePackedLauncherReadsItsSettings) {
   test::Sandbox box(L"zvtpack_svc");
   // Letters beyond ASCII in the name: stored in code page 1252 and widened
@@ -137,7 +165,8 @@ TEST(PackerOnWindows, ThePackedLauncherReadsItsSettings) {
   ServiceRemover remover(name);
   const std::string config = "[service]\nname = \"" + utf16ToUtf8(name) + "\"\ndescription = \"" +
                              utf16ToUtf8(description) +
-                             "\"\n[application]\nmain-class = \"com.example.Main\"\n[launcher]\nkind = \"service\"\n";
+                             "\"\n[application]\nmain-class = \"com.example.Main\"\n[launcher]\nkind = \"service\"\n" +
+                             kArchitecture;
   ASSERT_TRUE(test::writeFileBytes(box.file(L"svc.toml"), config));
   test::RunResult packed = zvtpack(L"pack " + test::quote(g_template) + L" svc.toml Bestell.exe", box.path());
   ASSERT_EQ(0u, packed.exitCode) << packed.err;

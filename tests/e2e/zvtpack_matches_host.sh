@@ -45,6 +45,13 @@ name = 'lib\payload.txt'
 [keys]
 10042 = { bytes = [0x41, 0x81] }
 TOML
+# The configuration names the width of the template under test.
+case $(basename "$template") in
+  zvtsvc64.exe) arch=x64 ;;
+  *) arch=x86 ;;
+esac
+sed -i "s/^kind = \"service\"\$/&\narchitecture = \"$arch\"/" svc.toml
+grep -q "^architecture = \"$arch\"\$" svc.toml || { echo "zvtpack_matches_host: svc.toml names no architecture" >&2; exit 1; }
 cat >bad.toml <<'TOML'
 [service]
 nmae = "x"

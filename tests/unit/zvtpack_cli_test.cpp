@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "base/pe_machine.h"
 #include "cli.h"
 #include "config/key_table.h"
 #include "docs.h"
@@ -122,6 +123,84 @@ TEST_F(Cli, InitEditPackShowPack) {
   Outcome printed = zvtpack({"init"});
   EXPECT_EQ(0, printed.code);
   EXPECT_NE(std::string::npos, printed.out.find("[service]\nname = \"MyService\""));
+}
+
+// The machine field of an image, as the packer reads it.
+uint16_t machineOf(const std::string& bytes) {
+  return static_cast<uint16_t>(peMachine(std::vector<uint8_t>(bytes.begin(), bytes.end())));
+}
+
+// launcher.architecture picks the template beside the packer when none is
+// named, a named template of the other width is refused, and show says the
+// width of what it reads (from the image) and prints the setting back.
+TEST_F(Cli, TheTemplateFollowsTheArchitecture) {
+  const std::string install = file("install");
+  std::filesystem::create_directories(install);
+  std::vector<uint8_t> wide = test::makeImage(3);
+  test::putU16(wide, 0x84, 0x8664);
+  test::writeFile(install + "/zvtsvc.exe", test::makeImage(3));
+  test::writeFile(install + "/zvtsvc64.exe", wide);
+  test::writeFile(file("x86.toml"), kMinimal);
+  test::writeFile(file("x64.toml"), std::string(kMinimal) + "[launcher]\narchitecture = \"x64\"\n");
+  auto packer = [&install](const std::vector<std::string>& args) {
+    Outcome r;
+    r.code = pack::runZvtpack(args, r.out, r.err, install);
+    return r;
+  };
+
+  Outcome r = packer({"pack", file("x64.toml"), file("a64.exe")});
+  ASSERT_EQ(0, r.code) << r.err;
+  EXPECT_EQ(0x8664, machineOf(test::readFile(file("a64.exe"))));
+  r = packer({"pack", file("x86.toml"), file("a32.exe")});
+  ASSERT_EQ(0, r.code) << r.err;
+  EXPECT_EQ(0x014c, machineOf(test::readFile(file("a32.exe"))));
+
+  Outcome shown = zvtpack({"show", file("a64.exe")});
+  ASSERT_EQ(0, shown.code) << shown.err;
+  EXPECT_EQ(0u, shown.out.find("# A 64-bit launcher (x64): it loads 64-bit Java runtimes only.\n")) << shown.out;
+  EXPECT_NE(std::string::npos, shown.out.find("architecture = \"x64\"")) << shown.out;
+  EXPECT_TRUE(shown.err.empty()) << shown.err;
+  test::writeFile(file("shown.toml"), shown.out);
+  ASSERT_EQ(0, packer({"pack", file("shown.toml"), file("again64.exe")}).code);
+  EXPECT_TRUE(test::readFile(file("a64.exe")) == test::readFile(file("again64.exe")));
+  shown = zvtpack({"show", file("a32.exe")});
+  EXPECT_EQ(0u, shown.out.find("# A 32-bit launcher (x86): it loads 32-bit Java runtimes only.\n")) << shown.out;
+
+  // A named template of the other width, either way round.
+  r = packer({"pack", install + "/zvtsvc64.exe", file("x86.toml"), file("bad.exe")});
+  EXPECT_EQ(1, r.code);
+  EXPECT_NE(std::string::npos, r.err.find("is the 64-bit launcher, but launcher.architecture is \"x86\" (the default)"))
+      << r.err;
+  EXPECT_NE(std::string::npos, r.err.find("write architecture = \"x64\" under [launcher]")) << r.err;
+  r = packer({"pack", install + "/zvtsvc.exe", file("x64.toml"), file("bad.exe")});
+  EXPECT_EQ(1, r.code);
+  EXPECT_NE(std::string::npos, r.err.find("is the 32-bit launcher, but launcher.architecture is \"x64\":")) << r.err;
+  EXPECT_NE(std::string::npos, r.err.find("or pack the 64-bit template zvtsvc64.exe")) << r.err;
+  EXPECT_TRUE(endsWithNothingWritten(r));
+  EXPECT_FALSE(exists("bad.exe"));
+
+  // No template beside the packer, or no known place: the message says how
+  // to name one.
+  std::filesystem::remove(install + "/zvtsvc64.exe");
+  r = packer({"pack", file("x64.toml"), file("bad.exe")});
+  EXPECT_EQ(1, r.code);
+  EXPECT_NE(std::string::npos, r.err.find("zvtsvc64.exe")) << r.err;
+  EXPECT_NE(std::string::npos, r.err.find("name one: zvtpack pack <template.exe>")) << r.err;
+  r = zvtpack({"pack", file("x86.toml"), file("bad.exe")});
+  EXPECT_EQ(1, r.code);
+  EXPECT_NE(std::string::npos, r.err.find("name it: zvtpack pack zvtsvc.exe")) << r.err;
+  EXPECT_FALSE(exists("bad.exe"));
+
+  // A 64-bit launcher whose block lacks the setting (packed by other means):
+  // show says what packing its output would do.
+  std::vector<uint8_t> bare;
+  std::string error;
+  ASSERT_TRUE(pack::packImage(wide, block::Content{}, bare, error)) << error;
+  test::writeFile(file("bare64.exe"), bare);
+  shown = zvtpack({"show", file("bare64.exe")});
+  EXPECT_NE(std::string::npos, shown.err.find("note: the launcher is 64-bit, but its configuration names no "
+                                              "launcher.architecture of that width"))
+      << shown.err;
 }
 
 TEST_F(Cli, IncludedFilesWrittenOutByShowPackTheSameExecutable) {

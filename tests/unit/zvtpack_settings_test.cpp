@@ -138,7 +138,8 @@ TEST(SettingNames, MessagesByNameAndIdOverTheShippedTexts) {
   ASSERT_TRUE(plain.ok) << plain.errors;
   std::vector<uint32_t> ids;
   for (const block::Message& m : plain.plan.content.messages) ids.push_back(m.id);
-  EXPECT_EQ((std::vector<uint32_t>{1000, 1005, 1006, 1008, 1009, 1010, 1011, 1015, 1016, 1017, 1019, 1021}), ids);
+  EXPECT_EQ((std::vector<uint32_t>{1000, 1005, 1006, 1008, 1009, 1010, 1011, 1015, 1016, 1017, 1019, 1021, 1101, 1102}),
+            ids);
   EXPECT_EQ(L"An internal error occurred (error code: {0})", plain.message(1009)->text);
   EXPECT_EQ(L"File or directory {0} not found or empty\n", plain.message(1006)->text);
 
@@ -151,6 +152,33 @@ TEST(SettingNames, MessagesByNameAndIdOverTheShippedTexts) {
   EXPECT_EQ(1012u, own.plan.content.messages[0].id);
   EXPECT_EQ(20017u, own.plan.content.messages[1].id);
   EXPECT_EQ(L"Orders", own.plan.content.messages[1].text);
+}
+
+// The shipped texts that name a width name the launcher's own, which
+// launcher.architecture gives; the others are the same for both.
+TEST(SettingNames, ShippedTextsNameTheLaunchersWidth) {
+  test::Checked narrow = check("");
+  test::Checked wide = check("[launcher]\narchitecture = \"x64\"\n");
+  ASSERT_TRUE(narrow.ok && wide.ok) << narrow.errors << wide.errors;
+  EXPECT_EQ("<absent>", narrow.entry(key::kLauncherArchitecture));
+  EXPECT_EQ("x64", wide.entry(key::kLauncherArchitecture));
+  for (uint32_t id : {1017u, 1019u}) {
+    const std::wstring n = narrow.message(id)->text;
+    const std::wstring w = wide.message(id)->text;
+    EXPECT_NE(std::wstring::npos, n.find(L"32-bit JDK or JRE")) << id;
+    EXPECT_EQ(std::wstring::npos, n.find(L"64-bit")) << id;
+    EXPECT_NE(std::wstring::npos, w.find(L"64-bit JDK or JRE")) << id;
+    EXPECT_EQ(std::wstring::npos, w.find(L"32-bit")) << id;
+  }
+  ASSERT_EQ(narrow.plan.content.messages.size(), wide.plan.content.messages.size());
+  for (size_t i = 0; i < narrow.plan.content.messages.size(); ++i) {
+    const block::Message& m = narrow.plan.content.messages[i];
+    if (m.id == 1017 || m.id == 1019) continue;
+    EXPECT_EQ(m.text, wide.plan.content.messages[i].text) << m.id;
+  }
+  test::Checked wrong = check("[launcher]\narchitecture = \"amd64\"\n");
+  EXPECT_FALSE(wrong.ok);
+  EXPECT_NE(std::string::npos, wrong.errors.find("x64")) << wrong.errors;
 }
 
 TEST(Conversions, StructuredEntriesBecomeTheBlocksGrammar) {

@@ -1,6 +1,11 @@
 #include "cli.h"
 
+#include <algorithm>
+
+#include "base/pe_machine.h"
 #include "code_page.h"
+#include "config/key_table.h"
+#include "config/keys.h"
 #include "config/payload.h"
 #include "convert.h"
 #include "docs.h"
@@ -20,14 +25,17 @@ constexpr int kFailed = 1;
 constexpr int kUsage = 2;
 
 const char* const kHelp = R"(zvtpack: packs a Java application's launcher configuration into a copy of
-the launcher template zvtsvc.exe, and shows the configuration of a packed
-launcher.
+a launcher template, and shows the configuration of a packed launcher. The
+template's width must match the Java runtime: zvtsvc.exe (32-bit) loads
+32-bit runtimes, zvtsvc64.exe (64-bit) 64-bit ones; launcher.architecture
+("x86", the default, or "x64") says which one a configuration is for.
 
 Usage:
   zvtpack init [--flavour zentrovia|quarn] [<configuration.toml>]
       write a commented starter configuration (to standard output without a file)
-  zvtpack pack <zvtsvc.exe> <configuration.toml> <output.exe>
-      check the configuration and write the packed launcher
+  zvtpack pack [<template.exe>] <configuration.toml> <output.exe>
+      check the configuration and write the packed launcher; without a
+      template, the one of launcher.architecture's width beside zvtpack
   zvtpack show [--files <dir>] [--code-page <n>] <packed.exe>
       print the packed configuration in the configuration format; --files
       writes the included files into <dir> so that the output packs again
@@ -115,18 +123,42 @@ bool readText(const std::string& path, std::string& text, Streams& io) {
   return true;
 }
 
-int pack(const std::vector<std::string>& args, Streams& io) {
-  if (args.size() != 3) return io.usage("pack needs <zvtsvc.exe> <configuration.toml> <output.exe>");
-  const std::string& templatePath = args[0];
-  const std::string& configPath = args[1];
-  const std::string& outPath = args[2];
+// The template must be of the width the configuration asks for: a launcher
+// of the other width would refuse every runtime the application runs on.
+bool templateWidthMatches(const std::vector<uint8_t>& image, const std::string& templatePath,
+                          const block::Content& content, Streams& io) {
+  const unsigned bits = architectureBits(content);
+  const unsigned templateBits = peMachineBits(peMachine(image));
+  if (templateBits == 0 || templateBits == bits) return true;
+  const bool given = std::any_of(content.entries.begin(), content.entries.end(),
+                                 [](const block::Entry& e) { return e.id == key::kLauncherArchitecture; });
+  const char* wanted = templateBits == 64 ? config::kArchitectureX64 : config::kArchitectureX86;
+  io.fail("the template " + templatePath + " is the " + std::to_string(templateBits) +
+          "-bit launcher, but launcher.architecture is \"" +
+          (bits == 64 ? config::kArchitectureX64 : config::kArchitectureX86) + "\"" + (given ? "" : " (the default)") +
+          ": the " + std::to_string(templateBits) + "-bit launcher loads only " + std::to_string(templateBits) +
+          "-bit Java runtimes; write architecture = \"" + wanted + "\" under [launcher] for those, or pack the " +
+          std::to_string(bits) + "-bit template " + templateName(bits));
+  return false;
+}
+
+int pack(const std::vector<std::string>& args, Streams& io, const std::string& installDirectory) {
+  if (args.size() != 2 && args.size() != 3) {
+    return io.usage("pack needs [<template.exe>] <configuration.toml> <output.exe>");
+  }
+  const bool templateNamed = args.size() == 3;
+  std::string templatePath = templateNamed ? args[0] : std::string();
+  const std::string& configPath = args[templateNamed ? 1 : 0];
+  const std::string& outPath = args[templateNamed ? 2 : 1];
   std::string text;
   if (!readText(configPath, text, io)) return kFailed;
   std::vector<uint8_t> image;
   std::string error;
-  if (!readWholeFile(templatePath, image, error)) return io.fail(error);
-  if (sameFile(outPath, templatePath)) {
-    return io.fail("the output " + outPath + " is the template itself; write the packed launcher to another file");
+  if (templateNamed) {
+    if (!readWholeFile(templatePath, image, error)) return io.fail(error);
+    if (sameFile(outPath, templatePath)) {
+      return io.fail("the output " + outPath + " is the template itself; write the packed launcher to another file");
+    }
   }
   if (sameFile(outPath, configPath)) return io.fail("the output " + outPath + " is the configuration file itself");
 
@@ -161,6 +193,23 @@ int pack(const std::vector<std::string>& args, Streams& io) {
     }
     plan.content.files.push_back(std::move(file));
   }
+  if (!templateNamed) {
+    const char* name = templateName(architectureBits(plan.content));
+    if (installDirectory.empty()) {
+      return io.fail(std::string("no template named, and the directory zvtpack is installed in is unknown; name it: "
+                                 "zvtpack pack ") +
+                     name + " " + configPath + " " + outPath);
+    }
+    templatePath = installDirectory + "/" + name;
+    if (!readWholeFile(templatePath, image, error)) {
+      return io.fail(error + " (the template zvtpack takes when none is named; name one: zvtpack pack <template.exe> " +
+                     configPath + " " + outPath + ")");
+    }
+    if (sameFile(outPath, templatePath)) {
+      return io.fail("the output " + outPath + " is the template itself; write the packed launcher to another file");
+    }
+  }
+  if (!templateWidthMatches(image, templatePath, plan.content, io)) return kFailed;
   std::vector<uint8_t> packed;
   if (!packImage(image, plan.content, packed, error)) return io.fail(templatePath + ": " + error);
   if (!writeFileAtomically(outPath, packed, error)) return io.fail(error);
@@ -231,6 +280,21 @@ int show(std::vector<std::string> args, Streams& io) {
     return kFailed;
   }
   ShowResult shown = showBlock(content, names, showOptions);
+  // The width comes from the image itself: the runtimes it can load.
+  const PeMachine machine = peMachine(image);
+  const unsigned bits = peMachineBits(machine);
+  if (bits != 0) {
+    io.out += "# A " + std::to_string(bits) + "-bit launcher (" + peMachineName(machine) + "): it loads " +
+              std::to_string(bits) + "-bit Java runtimes only.\n";
+  } else {
+    io.out += std::string("# A launcher for ") + peMachineName(machine) + ".\n";
+  }
+  if (bits != 0 && bits != architectureBits(content)) {
+    shown.notes.push_back("the launcher is " + std::to_string(bits) +
+                          "-bit, but its configuration names no launcher.architecture of that width; packing the "
+                          "printed file takes or asks for the " +
+                          std::to_string(architectureBits(content)) + "-bit template");
+  }
   io.out += shown.text;
   for (const std::string& note : shown.notes) io.err += "zvtpack: note: " + note + "\n";
   return kOk;
@@ -297,7 +361,16 @@ int keys(const std::vector<std::string>& args, Streams& io) {
 
 }  // namespace
 
+const char* templateName(unsigned bits) {
+  return bits == 64 ? "zvtsvc64.exe" : "zvtsvc.exe";
+}
+
 int runZvtpack(const std::vector<std::string>& arguments, std::string& out, std::string& err) {
+  return runZvtpack(arguments, out, err, std::string());
+}
+
+int runZvtpack(const std::vector<std::string>& arguments, std::string& out, std::string& err,
+               const std::string& installDirectory) {
   Streams io{out, err};
   if (arguments.empty()) return io.usage("no command given");
   const std::string& command = arguments[0];
@@ -306,7 +379,7 @@ int runZvtpack(const std::vector<std::string>& arguments, std::string& out, std:
     out += kHelp;
     return kOk;
   }
-  if (command == "pack") return pack(rest, io);
+  if (command == "pack") return pack(rest, io, installDirectory);
   if (command == "show") return show(rest, io);
   if (command == "init") return init(rest, io);
   if (command == "convert") return convert(rest, io);

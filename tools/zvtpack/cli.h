@@ -12,6 +12,14 @@ namespace zvt::pack {
 // (nothing written). Every failure ends with a line "zvtpack: ...; nothing
 // written" on `err`.
 int runZvtpack(const std::vector<std::string>& arguments, std::string& out, std::string& err);
+// The same, for a packer installed in `installDirectory`: "pack" without a
+// template takes the one of launcher.architecture's width from there.
+int runZvtpack(const std::vector<std::string>& arguments, std::string& out, std::string& err,
+               const std::string& installDirectory);
+
+// The template of each width, as shipped beside the packer: zvtsvc.exe
+// (32-bit) and zvtsvc64.exe (64-bit).
+const char* templateName(unsigned bits);
 
 // The largest configuration (or description) file the packer reads, checked
 // before reading: 16 MiB. Real configurations have a few KiB; even every

@@ -116,18 +116,25 @@ std::string sectionTable(const std::string& section) {
   return out;
 }
 
+// A shipped text as one line of UTF-8, line ends written as \n.
+std::string docText(const wchar_t* text) {
+  std::u32string chars;
+  for (const wchar_t* t = text; *t; ++t) chars.push_back(static_cast<char32_t>(*t) & 0xFFFF);
+  std::string shown;
+  for (char c : encodeUtf8(chars)) shown += c == '\n' ? std::string("\\n") : std::string(1, c);
+  return shown;
+}
+
 std::string messageTableDoc() {
   size_t count = 0;
   const config::MessageInfo* messages = config::messageTable(count);
   std::string out = "| Name | Id | Shown when | Shipped English text |\n|---|---|---|---|\n";
   for (size_t i = 0; i < count; ++i) {
-    std::u32string chars;
-    for (const wchar_t* t = messages[i].defaultText; *t; ++t) chars.push_back(static_cast<char32_t>(*t) & 0xFFFF);
-    std::string text = encodeUtf8(chars);
-    std::string shown;
-    for (char c : text) shown += c == '\n' ? std::string("\\n") : std::string(1, c);
+    std::string shown = docText(messages[i].defaultText);
+    if (messages[i].defaultText64) shown += "\" (64-bit launcher: \"" + docText(messages[i].defaultText64);
     out += "| `" + std::string(messages[i].name) + "` | " + std::to_string(messages[i].id) + " | " +
-           cell(messages[i].use) + " | " + (shown.empty() ? "(none)" : "\"" + cell(shown) + "\"") + " |\n";
+           cell(messages[i].use) + " | " + (shown.empty() ? "(none)" : "\"" + cell(shown) + "\"") +
+           (messages[i].defaultText64 ? ")" : "") + " |\n";
   }
   return out;
 }
@@ -136,14 +143,29 @@ const char* const kIntro = R"(# Configuration reference
 
 This page is generated from the launcher's key table by `zvtpack keys --markdown`;
 a test fails when it is out of date. It describes the configuration file that
-`zvtpack` packs into a copy of the launcher template `zvtsvc.exe`.
+`zvtpack` packs into a copy of a launcher template.
+
+## Which template
+
+A launcher loads the Java runtime into its own process, so its width must be
+the runtime's:
+
+| Java runtime | Template | `launcher.architecture` |
+|---|---|---|
+| 64-bit (most installations; every Java from 24 on) | `zvtsvc64.exe` | `"x64"` |
+| 32-bit | `zvtsvc.exe` | `"x86"` (the default) |
+
+`zvtpack pack` without a template takes the one of that width from its own
+directory and refuses a named template of the other width. A launcher that
+finds only runtimes of the other width says so ("The Java runtime found at
+... is 64-bit; this launcher needs a 32-bit runtime.").
 
 ## Three steps
 
 ```
 zvtpack init myservice.toml                              # a commented starter configuration
 # edit myservice.toml: service name, main class, class path, Java search, ...
-zvtpack pack zvtsvc.exe myservice.toml myservice.exe     # check and pack
+zvtpack pack myservice.toml myservice.exe                # check and pack (or: zvtpack pack zvtsvc64.exe ...)
 ```
 
 `zvtpack init --flavour quarn myservice.toml` writes the starter for the quarn

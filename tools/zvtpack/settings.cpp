@@ -632,11 +632,13 @@ class PlanBuilder {
     block::Content& c = plan_.content;
     for (const auto& [id, stored] : entries_) c.entries.push_back(block::Entry{id, stored.value});
     if (shipped_) {
+      // The texts that name a width name the launcher's own.
+      const unsigned bits = architectureBits(c);
       size_t count = 0;
       const config::MessageInfo* all = config::messageTable(count);
       for (size_t i = 0; i < count; ++i) {
         if (*all[i].defaultText && main_.find(all[i].id) == main_.end()) {
-          main_[all[i].id] = MessageSlot{widen(all[i].defaultText), {}, "shipped"};
+          main_[all[i].id] = MessageSlot{widen(config::shippedText(all[i], bits)), {}, "shipped"};
         }
       }
     }
@@ -670,6 +672,13 @@ class PlanBuilder {
 };
 
 }  // namespace
+
+unsigned architectureBits(const block::Content& content) {
+  for (const block::Entry& e : content.entries) {
+    if (e.id == key::kLauncherArchitecture) return e.value == config::kArchitectureX64 ? 64 : 32;
+  }
+  return 32;
+}
 
 bool buildPlan(const Node& root, const ReadContext& context, PackPlan& plan, Diagnostics& diagnostics) {
   plan = PackPlan();

@@ -53,6 +53,10 @@ struct ReadContext {
 
 bool buildPlan(const Node& root, const ReadContext& context, PackPlan& plan, Diagnostics& diagnostics);
 
+// The width launcher.architecture gives a block (32 when it is absent): the
+// template pack takes, and the width the shipped texts name.
+unsigned architectureBits(const block::Content& content);
+
 // One value of a key as "pack" converts it, for "show" to prove that what it
 // prints reads back to the same bytes. Quiet: false on any fault.
 bool convertKeyValue(const config::KeyInfo& info, const Node& value, const CodePage& codePage, std::string& stored);

@@ -415,9 +415,10 @@ class Shower {
     }
     Node section = Node::makeTable();
     if (!shipped) section.add("shipped-texts", Node::makeBoolean(false));
+    const unsigned bits = architectureBits(content_);
     for (const auto& [id, text] : messages) {
       const config::MessageInfo* info = config::messageInfo(id);
-      if (shipped && info && *info->defaultText && text == widen(info->defaultText)) continue;
+      if (shipped && info && *info->defaultText && text == widen(config::shippedText(*info, bits))) continue;
       Node value = messageValue(text);
       if (id == msg::kServiceDescription && value.type == Node::Type::String) {
         place(root_, "service.description", value);

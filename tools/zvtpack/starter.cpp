@@ -17,6 +17,7 @@ dependencies = ["Tcpip"]           # services that must run first
 const char* const kZentroviaFlavour = R"(
 [launcher]
 kind = "service"                   # console errors; /install registers a service that starts automatically
+# architecture = "x64"             # a 64-bit Java runtime: pack zvtsvc64.exe (the default "x86": zvtsvc.exe)
 flavour = "zentrovia"              # runtime classes from <installation-directory>\.zentrovia\zvtruntime.jar
 installation-directory = "."       # relative to myservice.exe
 working-directory = "."
@@ -25,6 +26,7 @@ working-directory = "."
 const char* const kQuarnFlavour = R"(
 [launcher]
 kind = "service"                   # console errors; /install registers a service that starts automatically
+# architecture = "x64"             # a 64-bit Java runtime: pack zvtsvc64.exe (the default "x86": zvtsvc.exe)
 flavour = "quarn"                  # runtime classes (com.quarn.runtime) from the class path below
 working-directory = "."
 )";

@@ -63,6 +63,9 @@ bool ucrtbasePreloadNeeded(unsigned long major, unsigned long minor) {
 }
 
 uintptr_t JvmLibraryLoader::loadJvmFromJavaExe(const std::string& javaExe) {
+  javaExe_ = javaExe;
+  refused_ = PeMachine::Unknown;
+  otherFailure_ = false;
   logText(L"Trying to load JVM-DLL from " + widenBytes(javaExe));
   uintptr_t module = loadJvmForBinDir(javaExe);
   if (module != 0) return module;
@@ -108,14 +111,36 @@ uintptr_t JvmLibraryLoader::loadJvmLibrary(const std::string& binDir, const std:
   std::string path = binDir + "\\" + vmTypeDir + "\\jvm.dll";
   bool exists = system_.fileExists(path);
   logText(L"Trying " + widenBytes(path) + L" (exists " + decimal(exists ? 1 : 0) + L")");
+  if (exists) {
+    const PeMachine machine = peMachine(system_.fileHead(path));
+    if (isOtherWidth(settings_.process, machine)) {
+      logText(L"Not loaded: a " + decimal(peMachineBits(machine)) + L"-bit library (" +
+              widenBytes(peMachineName(machine)) + L"), this launcher is " + decimal(peMachineBits(settings_.process)) +
+              L"-bit");
+      refused_ = machine;
+      return 0;
+    }
+  }
   unsigned long error = 0;
   uintptr_t module = system_.loadLibrary(path, error);
   if (module == 0) {
-    if (exists) logText(L"Failed with error code " + decimal(static_cast<long long>(error)));
+    if (exists) {
+      logText(L"Failed with error code " + decimal(static_cast<long long>(error)));
+      otherFailure_ = true;
+    }
     return 0;
   }
   libraryDirectory_ = binDir;
   return module;
+}
+
+WidthRefusal JvmLibraryLoader::widthRefusal() const {
+  WidthRefusal refusal;
+  if (refused_ != PeMachine::Unknown && !otherFailure_) {
+    refusal.library = refused_;
+    refusal.javaExe = javaExe_;
+  }
+  return refusal;
 }
 
 }  // namespace zvt

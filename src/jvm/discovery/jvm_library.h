@@ -13,6 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "base/pe_machine.h"
+#include "jvm/discovery/library_width.h"
+
 namespace zvt {
 
 // Bin directories longer than this (bytes, without terminator) are refused.
@@ -61,10 +64,16 @@ class JvmLibrarySystem {
   virtual bool fileExists(const std::string& path) = 0;
   // LoadLibrary with the full path; the handle or 0 with the error code.
   virtual uintptr_t loadLibrary(const std::string& path, unsigned long& error) = 0;
+  // The first kPeHeadBytes of a file (fewer when it is shorter); empty when
+  // it cannot be read.
+  virtual std::vector<uint8_t> fileHead(const std::string& path) = 0;
 };
 
 struct JvmLibrarySettings {
   std::string vmType;  // key 152
+  // This process's machine; a library of the other width is not loaded.
+  // Unknown leaves every library to LoadLibrary.
+  PeMachine process = PeMachine::Unknown;
 };
 
 class JvmLibraryLoader {
@@ -79,11 +88,19 @@ class JvmLibraryLoader {
 
   // The bin directory the library came from (empty until one loaded).
   const std::string& libraryDirectory() const { return libraryDirectory_; }
+  // After a loadJvmFromJavaExe that loaded nothing: whether the libraries
+  // it found were all refused for their width.
+  WidthRefusal widthRefusal() const;
 
  private:
   JvmLibrarySystem& system_;
   JvmLibrarySettings settings_;
   std::string libraryDirectory_;
+  // The last loadJvmFromJavaExe: its executable, the machine of a library
+  // refused for its width, and whether an existing library failed otherwise.
+  std::string javaExe_;
+  PeMachine refused_ = PeMachine::Unknown;
+  bool otherFailure_ = false;
 };
 
 }  // namespace zvt

@@ -214,14 +214,14 @@ bool searchJvm(JvmSearchSystem& system, const JvmSearchSettings& settings, JvmCa
   return false;
 }
 
-JvmFailureReport jvmFailureReport(const JvmCandidate& candidate) {
+JvmFailureReport jvmFailureReport(const JvmCandidate& candidate, unsigned processBits) {
   JvmFailureReport report;
   switch (candidate.kind) {
     case JvmSourceKind::None:
     case JvmSourceKind::SearchPath:
       report.message = msg::kNoJvmFound;
       report.hasArgument = true;
-      report.argument = "32";
+      report.argument = processBits == 64 ? "64" : "32";
       break;
     case JvmSourceKind::Location:
       report.message = msg::kJvmDamaged;

@@ -113,13 +113,14 @@ struct JvmSearchSettings {
 bool searchJvm(JvmSearchSystem& system, const JvmSearchSettings& settings, JvmCandidate& candidate);
 
 // What LoadDLL tells the user when the search ends without a usable
-// library: the message id and its {0} argument, if it has one.
+// library: the message id and its {0} argument, if it has one. 1016 names
+// the width of runtime this process needs (processBits: 64, else 32).
 struct JvmFailureReport {
   uint32_t message = 0;
   bool hasArgument = false;
   std::string argument;
 };
-JvmFailureReport jvmFailureReport(const JvmCandidate& candidate);
+JvmFailureReport jvmFailureReport(const JvmCandidate& candidate, unsigned processBits);
 
 // The selected runtime's home: the executable's directory with its
 // trailing backslash, then "..".

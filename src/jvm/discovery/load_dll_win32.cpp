@@ -9,6 +9,7 @@
 #include "jvm/discovery/java_check_win32.h"
 #include "jvm/discovery/jvm_library.h"
 #include "jvm/discovery/jvm_search.h"
+#include "jvm/discovery/library_width.h"
 #include "jvm/discovery/load_dll.h"
 #include "jvm/discovery/packed_jre_win32.h"
 #include "jvm/discovery/registry_sources_win32.h"
@@ -22,6 +23,13 @@
 namespace zvt {
 
 namespace {
+
+// The machine this launcher is built for: the width of runtime it can load.
+#if defined(_WIN64)
+constexpr PeMachine kProcessMachine = PeMachine::X64;
+#else
+constexpr PeMachine kProcessMachine = PeMachine::X86;
+#endif
 
 std::u16string toU16(const std::wstring& text) {
   return std::u16string(text.begin(), text.end());
@@ -84,6 +92,17 @@ class MachineLibrary : public JvmLibrarySystem {
     HMODULE module = LoadLibraryA(path.c_str());
     if (!module) error = GetLastError();
     return reinterpret_cast<uintptr_t>(module);
+  }
+  std::vector<uint8_t> fileHead(const std::string& path) override {
+    std::vector<uint8_t> head;
+    UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return head;
+    head.resize(kPeHeadBytes);
+    DWORD read = 0;
+    if (!ReadFile(file.get(), head.data(), static_cast<DWORD>(head.size()), &read, nullptr)) read = 0;
+    head.resize(read);
+    return head;
   }
 };
 
@@ -168,6 +187,7 @@ class MachineSearch : public JvmSearchSystem {
 JvmLibrarySettings librarySettings() {
   JvmLibrarySettings settings;
   settings.vmType = config::getConfigString(key::kPreferredVmType, kVmTypeCapacity);
+  settings.process = kProcessMachine;
   return settings;
 }
 
@@ -202,7 +222,7 @@ bool LoadDLL(bool reportErrors) {
   bool loaded = searchJvm(machine, settings, candidate);
   if (candidate.kind == JvmSourceKind::None) {
     logError(L"No JVM found");
-    if (reportErrors) showMessageA(msg::kNoJvmFound, "32");
+    if (reportErrors) showMessageA(msg::kNoJvmFound, jvmFailureReport(candidate, peMachineBits(kProcessMachine)).argument);
     return false;
   }
 
@@ -218,7 +238,7 @@ bool LoadDLL(bool reportErrors) {
     return true;
   }
   if (reportErrors) {
-    JvmFailureReport report = jvmFailureReport(candidate);
+    JvmFailureReport report = searchFailureReport(candidate, kProcessMachine, loader.widthRefusal());
     if (report.hasArgument) {
       showMessageA(report.message, report.argument);
     } else {

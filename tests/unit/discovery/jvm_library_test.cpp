@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "unit/log_capture.h"
+#include "unit/pe_head.h"
 
 namespace zvt {
 namespace {
@@ -53,6 +55,11 @@ class ScriptedProcess : public JvmLibrarySystem {
     return 0x1000;
   }
 
+  std::vector<uint8_t> fileHead(const std::string& file) override {
+    auto it = heads.find(file);
+    return it == heads.end() ? std::vector<uint8_t>() : it->second;
+  }
+
   void library(const std::string& file, unsigned long error = 0) {
     files.insert(file);
     libraries[file] = error;
@@ -71,6 +78,7 @@ class ScriptedProcess : public JvmLibrarySystem {
   PathValue path{true, u16("c:\\windows")};
   std::set<std::string> files;
   std::map<std::string, unsigned long> libraries;
+  std::map<std::string, std::vector<uint8_t>> heads;
   std::vector<std::string> journal;
 };
 
@@ -191,6 +199,67 @@ TEST(JvmLibraryLoad, OverlongBinDirectoryTouchesNothing) {
   // The private runtime's directory is longer still.
   EXPECT_TRUE(process.journal.empty());
   EXPECT_EQ(u16("c:\\windows"), process.path.value);
+}
+
+// A jvm.dll of the other width is never handed to LoadLibrary; the next VM
+// directory and the private runtime are still tried. Both launcher widths.
+TEST(JvmLibraryLoad, OtherWidthIsRefusedBeforeLoading) {
+  const uint16_t kX86 = 0x014c;
+  const uint16_t kX64 = 0x8664;
+  {
+    ScriptedProcess process;
+    process.library("c:\\jre\\bin\\client\\jvm.dll");
+    process.heads["c:\\jre\\bin\\client\\jvm.dll"] = test::peHead(kX64);
+    process.library("c:\\jre\\bin\\server\\jvm.dll");
+    process.heads["c:\\jre\\bin\\server\\jvm.dll"] = test::peHead(kX86);
+    JvmLibraryLoader loader(process, {"", PeMachine::X86});
+    test::LogCapture log;
+    EXPECT_NE(0u, loader.loadJvmFromJavaExe("c:\\jre\\bin\\java.exe"));
+    EXPECT_EQ(std::vector<std::string>{"c:\\jre\\bin\\server\\jvm.dll"}, process.loadsOnly());
+    EXPECT_TRUE(log.contains(L"Not loaded: a 64-bit library (x64), this launcher is 32-bit"));
+  }
+  {
+    ScriptedProcess process;
+    process.library("c:\\jre8\\bin\\client\\jvm.dll");
+    process.heads["c:\\jre8\\bin\\client\\jvm.dll"] = test::peHead(kX86);
+    JvmLibraryLoader loader(process, {"", PeMachine::X64});
+    test::LogCapture log;
+    EXPECT_EQ(0u, loader.loadJvmFromJavaExe("c:\\jre8\\bin\\java.exe"));
+    // Four VM directories after the refused one, five in the private runtime.
+    std::vector<std::string> loads = process.loadsOnly();
+    EXPECT_EQ(9u, loads.size());
+    EXPECT_EQ(loads.end(), std::find(loads.begin(), loads.end(), "c:\\jre8\\bin\\client\\jvm.dll"));
+    EXPECT_TRUE(log.contains(L"Not loaded: a 32-bit library (x86), this launcher is 64-bit"));
+    EXPECT_EQ(u16("c:\\windows"), process.path.value);  // undone as for any failure
+    WidthRefusal refusal = loader.widthRefusal();
+    EXPECT_EQ(PeMachine::X86, refusal.library);
+    EXPECT_EQ("c:\\jre8\\bin\\java.exe", refusal.javaExe);
+
+    // The next candidate's own width: the refusal is of the call before.
+    process.library("c:\\jdk\\bin\\server\\jvm.dll", 126);
+    process.heads["c:\\jdk\\bin\\server\\jvm.dll"] = test::peHead(kX64);
+    EXPECT_EQ(0u, loader.loadJvmFromJavaExe("c:\\jdk\\bin\\java.exe"));
+    EXPECT_EQ(PeMachine::Unknown, loader.widthRefusal().library);
+  }
+  {
+    // One library of the other width, another of its own that fails: not
+    // a width problem as a whole.
+    ScriptedProcess process;
+    process.library("c:\\jre\\bin\\client\\jvm.dll");
+    process.heads["c:\\jre\\bin\\client\\jvm.dll"] = test::peHead(kX86);
+    process.library("c:\\jre\\bin\\server\\jvm.dll", 1114);
+    JvmLibraryLoader loader(process, {"", PeMachine::X64});
+    EXPECT_EQ(0u, loader.loadJvmFromJavaExe("c:\\jre\\bin\\java.exe"));
+    EXPECT_EQ(PeMachine::Unknown, loader.widthRefusal().library);
+  }
+  {
+    // A process of unknown machine, or an unreadable header, leaves the
+    // library to LoadLibrary.
+    ScriptedProcess process;
+    process.library("c:\\jre\\bin\\client\\jvm.dll");
+    JvmLibraryLoader loader(process, {"", PeMachine::X64});
+    EXPECT_NE(0u, loader.loadJvmFromJavaExe("c:\\jre\\bin\\java.exe"));
+  }
 }
 
 }  // namespace

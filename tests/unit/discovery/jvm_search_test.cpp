@@ -287,7 +287,7 @@ TEST(JvmSearchWalk, NothingAnywhereTriesEverySourceOnce) {
   EXPECT_TRUE(log.contains(L"Testing location .\\jre (type B)"));
   EXPECT_TRUE(log.contains(L"Testing relative location .\\.\\openJDK"));
   EXPECT_TRUE(log.contains(L"Search sequence finished"));
-  JvmFailureReport report = jvmFailureReport(run.candidate);
+  JvmFailureReport report = jvmFailureReport(run.candidate, 32);
   EXPECT_EQ(msg::kNoJvmFound, report.message);
   EXPECT_EQ("32", report.argument);
 }
@@ -347,7 +347,7 @@ TEST(JvmSearchWalk, ExpandedArgumentIsTestedAndNamed) {
   // The relaxed pass uses the argument as configured: no such home there.
   EXPECT_NE(machine.journal.end(),
             std::find(machine.journal.begin(), machine.journal.end(), "relaxed ${HOME}\\jre +pre"));
-  JvmFailureReport report = jvmFailureReport(run.candidate);
+  JvmFailureReport report = jvmFailureReport(run.candidate, 32);
   EXPECT_EQ(msg::kJvmDamaged, report.message);
   EXPECT_EQ("c:\\users\\me\\jre", report.argument);
 }
@@ -401,7 +401,7 @@ TEST(JvmSearchWalk, RelaxedPassNeverLoadsAnEarlierCandidateUnderAnotherName) {
   EXPECT_FALSE(run.loaded);
   EXPECT_EQ((std::vector<std::string>{"c:\\env\\bin\\java.exe"}), loads(machine));
   EXPECT_EQ(JvmSourceKind::EnvironmentVariable, run.candidate.kind);
-  JvmFailureReport report = jvmFailureReport(run.candidate);
+  JvmFailureReport report = jvmFailureReport(run.candidate, 32);
   EXPECT_EQ(msg::kJvmVariableBroken, report.message);
   EXPECT_EQ("JH", report.argument);
 }
@@ -417,8 +417,8 @@ TEST(JvmSearchWalk, KindAndLocationSurviveLaterFailures) {
   EXPECT_EQ(".\\jre", run.candidate.location);
   // The first pass and the relaxed pass both tried to load it.
   EXPECT_EQ((std::vector<std::string>{".\\jre\\bin\\java.exe", ".\\jre\\bin\\java.exe"}), loads(machine));
-  EXPECT_EQ(msg::kJvmDamaged, jvmFailureReport(run.candidate).message);
-  EXPECT_EQ(".\\jre", jvmFailureReport(run.candidate).argument);
+  EXPECT_EQ(msg::kJvmDamaged, jvmFailureReport(run.candidate, 32).message);
+  EXPECT_EQ(".\\jre", jvmFailureReport(run.candidate, 32).argument);
 }
 
 TEST(JvmSearchWalk, SearchPathFailureAsksForARuntime) {
@@ -428,7 +428,7 @@ TEST(JvmSearchWalk, SearchPathFailureAsksForARuntime) {
   auto run = search(machine, "Sanything");
   EXPECT_EQ(JvmSourceKind::SearchPath, run.candidate.kind);
   EXPECT_EQ("anything", run.candidate.location);
-  JvmFailureReport report = jvmFailureReport(run.candidate);
+  JvmFailureReport report = jvmFailureReport(run.candidate, 32);
   EXPECT_EQ(msg::kNoJvmFound, report.message);
   EXPECT_EQ("32", report.argument);
 }
@@ -465,8 +465,8 @@ TEST(JvmSearchWalk, RegistryLoopStopsWhenTheListIsFull) {
   // the third and its add is refused as well.
   EXPECT_EQ(3u, loads(machine).size());
   EXPECT_EQ(JvmSourceKind::Registry, run.candidate.kind);
-  EXPECT_EQ(msg::kRegistryJvmUnusable, jvmFailureReport(run.candidate).message);
-  EXPECT_FALSE(jvmFailureReport(run.candidate).hasArgument);
+  EXPECT_EQ(msg::kRegistryJvmUnusable, jvmFailureReport(run.candidate, 32).message);
+  EXPECT_FALSE(jvmFailureReport(run.candidate, 32).hasArgument);
 }
 
 TEST(JvmSearchWalk, LaterSourcesInOrder) {
@@ -505,7 +505,7 @@ TEST(JvmSearchWalk, PreviousInstallationFailureNamesTheRegistry) {
   EXPECT_FALSE(run.loaded);
   EXPECT_EQ(JvmSourceKind::Registry, run.candidate.kind);
   EXPECT_EQ("c:\\b", run.candidate.location);  // left from the B entry
-  EXPECT_EQ(msg::kRegistryJvmUnusable, jvmFailureReport(run.candidate).message);
+  EXPECT_EQ(msg::kRegistryJvmUnusable, jvmFailureReport(run.candidate, 32).message);
 }
 
 TEST(JvmHome, ExecutableDirectoryAndDotDot) {
