@@ -72,7 +72,7 @@ bool createEntry(const std::wstring& home, int64_t& entryUs) {
   return false;
 }
 
-bool runOnce(Program& program, const std::wstring& runtimeHome, bool counted) {
+bool runOnce(Program& program, const std::wstring& runtimeHome, bool counted, bool mayRetry = true) {
   DeleteFileW((runtimeHome + L"\\standin\\trace.jsonl").c_str());
   ChildOptions options;
   options.commandLine = program.commandLine;
@@ -83,8 +83,12 @@ bool runOnce(Program& program, const std::wstring& runtimeHome, bool counted) {
   ChildProcess child;
   int64_t startUs = standin::performanceMicroseconds();
   if (!child.start(options)) {
-    std::fprintf(stderr, "%s: cannot start (%lu)\n", program.name, child.startError());
-    return false;
+    // Wine's process creation now and then fails with ERROR_INTERNAL_ERROR
+    // on a loaded machine; a start that did not happen measures nothing,
+    // so it is tried once more (a second failure fails the run).
+    std::fprintf(stderr, "%s: cannot start (%lu)%s\n", program.name, child.startError(),
+                 mayRetry ? ", trying once more" : "");
+    return mayRetry && runOnce(program, runtimeHome, counted, false);
   }
   child.closeInput();
   if (!child.wait(60000)) {

@@ -171,10 +171,11 @@ TEST(JvmSearchLists, VendorKeysCurrentVersionThenVersionSubkeys) {
 // registered only in the other view, of the other width there, is not even
 // looked at.
 TEST(JvmSearchLists, VendorKeysOfTheLaunchersOwnView) {
-  EmptiedRegistry registry;
+  test::EmptiedJvmRegistry registry;
+  ASSERT_TRUE(registry.ok());
   const REGSAM otherView = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
-  test::RegistryGuard otherGuard(HKEY_LOCAL_MACHINE, kJavaSoft, test::RegistryGuard::kSavedKey, otherView);
-  ASSERT_EQ(ERROR_SUCCESS, registry::deleteTree(HKEY_LOCAL_MACHINE, kJavaSoft, otherView));
+  test::RegistryGuard otherGuard(HKEY_LOCAL_MACHINE, test::kJavaSoftKey, test::RegistryGuard::kSavedKey, otherView);
+  ASSERT_EQ(ERROR_SUCCESS, registry::deleteTree(HKEY_LOCAL_MACHINE, test::kJavaSoftKey, otherView));
   LauncherSandbox box(L"lists_view");
   const std::wstring own = box.layOutRuntime(L"own", reporting("11.0.2"));
   standin::RuntimeLayout otherLayout = reporting("17.0.1");
