@@ -266,7 +266,10 @@ const char* exampleOf(const KeyInfo& info) {
       return "true";
     case ValueKind::Integer:
     case ValueKind::Count:
+    case ValueKind::RestartDelay:
       return "0";
+    case ValueKind::ServiceAccount:
+      return "\"network-service\"";
     case ValueKind::Choice:
       return nullptr;  // the fault lists the choices
     case ValueKind::Version:
