@@ -281,23 +281,10 @@ int measure(const std::wstring& templatePath, int cycles) {
     fprintf(stderr, "cannot read %ls\n", templatePath.c_str());
     return 1;
   }
-  block::Content content;
-  content.entries = {{101, utf16ToUtf8(launcherName)},
-                     {107, "4"},
-                     {122, "com.example.Main"},
-                     {128, "B.\\jre;"},
-                     {123, "-Dstandin.app=waitStdin"}};
-  content.messages = {{1000, L"Error"}};
-  std::vector<uint8_t> packed;
-  std::string error;
-  if (!pack::packImage(std::vector<uint8_t>(image.begin(), image.end()), content, packed, error)) {
-    fprintf(stderr, "pack: %s\n", error.c_str());
-    return 1;
-  }
   const std::wstring exe = box.file(L"stopbench.exe");
   const std::wstring jre = box.file(L"jre");
   std::wstring layoutError;
-  if (!test::writeFileBytes(exe, std::string(packed.begin(), packed.end())) ||
+  if (!packService(box, image, launcherName, "-Dstandin.app=waitStdin", {}, L"stopbench.exe") ||
       !standin::layOutRuntime(jre, standin::RuntimeLayout(), &layoutError)) {
     fprintf(stderr, "sandbox: %ls\n", layoutError.c_str());
     return 1;

@@ -237,8 +237,9 @@ ChildEnd waitForChild(const HostSettings& settings) {
   return ChildEnd::StopTimedOut;
 }
 
-// What the child wrote last, decoded from the ANSI code page it writes in
-// (the launcher's own messages and, by default, Java's console output).
+// What the child wrote last, decoded with the launcher's narrow code page
+// (the child's own messages are written in it, and so, by default, is
+// Java's console output).
 std::u16string outputTail(bool& cut) {
   Host& h = host();
   // The drain ends when every writer of the pipe has closed it; a process
@@ -246,11 +247,7 @@ std::u16string outputTail(bool& cut) {
   if (h.drainThread) WaitForSingleObject(h.drainThread.get(), 2000);
   CriticalSectionScope tail(h.tailLock);
   cut = h.tail.cut();
-  const std::string& bytes = h.tail.bytes();
-  if (bytes.empty()) return {};
-  int units = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(units > 0 ? units : 0), L'\0');
-  if (units > 0) MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), &wide[0], units);
+  const std::wstring wide = toWide(h.tail.bytes());
   return std::u16string(wide.begin(), wide.end());
 }
 
