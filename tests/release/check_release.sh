@@ -3,7 +3,8 @@
 # its files and their versions checked, then the demo configuration packed
 # with the folder's own zvtpack (which takes the template beside it) and the
 # packed 64-bit launcher run under Wine with a stand-in Java runtime: in the
-# foreground, then installed, queried and removed as a service.
+# foreground, then as a service through the README's steps (install, start,
+# status, stop, uninstall).
 #
 # check_release.sh <dist dir> <version> <wine64> <version_info.exe> <stand-in bin dir>
 # (run by CTest under tests/run-wine.sh, which sets up the Wine session)
@@ -83,13 +84,34 @@ code=$(launcher /run)
 grep -q '"method":"main"' "$app/jre/standin/trace.jsonl" || fail "/run called no main; the stand-in's trace:" "$app/jre/standin/trace.jsonl"
 grep -q 'com.example.demo.Main' "$app/jre/standin/trace.jsonl" || fail "main was not given the demo's main class"
 
-echo "== myservice.exe /install, /status, /uninstall"
+echo "== the README's service steps: /install, /start, /status, /stop, /uninstall"
+# The service's application waits for the stop request on standard input.
+printf -- '-Dstandin.app=waitStdin\n' >"$app/myservice.vmoptions"
 service=ZvtReleaseCheck$$
-code=$(launcher /install "$service")
-[ "$code" = 0 ] || fail "/install ended with exit code $code" "$work/out.txt"
-code=$(launcher /status "$service")
-cp "$work/out.txt" "$work/status.txt"
-code_uninstall=$(launcher /uninstall "$service")
-[ "$code" = 3 ] || fail "/status of the installed, stopped service ended with exit code $code (3 expected):" "$work/status.txt"
-[ "$code_uninstall" = 0 ] || fail "/uninstall ended with exit code $code_uninstall" "$work/out.txt"
-echo "release_folder: the release folder packs and runs the demo"
+expect() {  # expect <exit code> <switch>: runs the switch on the service
+  local want=$1 switch=$2 code
+  code=$(launcher "$switch" "$service")
+  cp "$work/out.txt" "$work/$switch.txt"
+  [ "$code" = "$want" ] || { echo "$switch ended with exit code $code ($want expected):" >"$work/failed.txt"; cat "$work/out.txt" >>"$work/failed.txt"; return 1; }
+}
+# The service child calls main a moment after /start has returned.
+applicationStarted() {
+  for _ in $(seq 100); do
+    grep -q '"method":"main"' "$app/jre/standin/trace.jsonl" 2>/dev/null && return 0
+    sleep 0.1
+  done
+  echo "the service's application never started (no call of main in the stand-in's trace)" >"$work/failed.txt"
+  return 1
+}
+rm "$app/jre/standin/trace.jsonl"
+if expect 0 /install; then
+  ok=true
+  expect 0 /start && applicationStarted && expect 0 /status && expect 0 /stop && expect 3 /status || ok=false
+  # Removed whatever happened before, so no test service stays behind.
+  launcher /stop "$service" >/dev/null
+  expect 0 /uninstall || ok=false
+  $ok || fail "a service step failed:" "$work/failed.txt"
+else
+  fail "/install failed:" "$work/failed.txt"
+fi
+echo "release_folder: the release folder packs the demo and runs it in the foreground and as a service"
