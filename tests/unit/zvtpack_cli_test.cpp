@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <regex>
 
 #include "base/pe_machine.h"
 #include "cli.h"
@@ -79,6 +80,13 @@ TEST_F(Cli, HelpGoesToStandardOutputAndListsTheCommands) {
     EXPECT_NE(std::string::npos, r.err.find("zvtpack --help")) << r.err;
     EXPECT_TRUE(endsWithNothingWritten(r)) << r.err;
   }
+}
+
+TEST_F(Cli, VersionIsOneLineWithTheReleaseNumber) {
+  Outcome r = zvtpack({"--version"});
+  EXPECT_EQ(0, r.code);
+  EXPECT_TRUE(r.err.empty()) << r.err;
+  EXPECT_TRUE(std::regex_match(r.out, std::regex("zvtpack [0-9]+\\.[0-9]+\\.[0-9]+\n"))) << r.out;
 }
 
 TEST_F(Cli, KeysListsEverySettingName) {
