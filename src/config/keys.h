@@ -87,5 +87,8 @@ constexpr uint32_t kRecoveryResetAfter = 30110;
 constexpr uint32_t kRecoveryCountErrorExits = 30111;
 // The launcher's width: the packer's choice of template (not read by the launcher).
 constexpr uint32_t kLauncherArchitecture = 30201;
+// The application's environment and the launcher's own log switch.
+constexpr uint32_t kEnvironment = 30321;
+constexpr uint32_t kDiagnosticLog = 30322;
 
 }  // namespace zvt::key
