@@ -13,10 +13,14 @@
 
 namespace zvt {
 
-bool runApplication(const ArgumentList& arguments, bool registerConsoleHandler) {
+void prepareLaunch() {
   if (extractPayload(true) != 0) fatalMessage(msg::kInternalError, "16");
   setNativeLibraryPath(config::getConfigString(key::kNativeLibraryDirectories),
                        config::getConfigFlag(key::kRegisterDllDirectories));
+}
+
+bool runApplication(const ArgumentList& arguments, bool registerConsoleHandler) {
+  prepareLaunch();
   // Only the service child: a foreground run keeps the default handling, so
   // Ctrl+C still reaches the JVM.
   if (registerConsoleHandler) installConsoleHandler();
