@@ -61,10 +61,10 @@ std::wstring startTypeText(unsigned long startType) {
   return L"unknown";
 }
 
-// The class path and the module path list one entry a line below the
-// option's name.
+// The class path, the module path and the library path list one entry a
+// line below the option's name.
 bool splitPathOption(const std::string& option, std::string& name, std::vector<std::string>& entries) {
-  for (const char* prefix : {"-Djava.class.path=", "--module-path="}) {
+  for (const char* prefix : {"-Djava.class.path=", "--module-path=", "-Djava.library.path="}) {
     const std::string p = prefix;
     if (option.compare(0, p.size(), p) != 0) continue;
     name = p;

@@ -50,7 +50,7 @@ TEST(CheckReport, LaysOutASuccessfulStart) {
   report.load(loaded("c:\\app\\good\\bin\\java.exe", Verdict::Taken, "c:\\app\\good\\bin\\server\\jvm.dll"));
   report.setRuntime("c:\\app\\good\\bin\\..", "21.0.2");
 
-  report.option(0, "-Dquarn.isZentrovia=true", {OptionOrigin::Launcher, ""});
+  report.option(0, "-Djava.library.path=c:\\app\\jre\\bin;c:\\windows", {OptionOrigin::Launcher, ""});
   report.option(1, "-Xmx256m", {OptionOrigin::Configuration, ""});
   report.option(2, "-Dv=21", {OptionOrigin::VersionLine, "17-99"});
   report.option(3, "-Xss2m", {OptionOrigin::OptionsFile, "c:\\app\\myservice.vmoptions"});
@@ -94,7 +94,9 @@ TEST(CheckReport, LaysOutASuccessfulStart) {
       L"  jvm.dll     c:\\app\\good\\bin\\server\\jvm.dll\n"
       L"\n"
       L"VM options, in the order the JVM gets them\n"
-      L"  launcher             -Dquarn.isZentrovia=true\n"
+      L"  launcher             -Djava.library.path=\n"
+      L"                         c:\\app\\jre\\bin\n"
+      L"                         c:\\windows\n"
       L"  configuration        -Xmx256m\n"
       L"  Java 17-99           -Dv=21\n"
       L"  myservice.vmoptions  -Xss2m\n"
