@@ -135,7 +135,7 @@ void CheckReport::setMain(const std::wstring& mainClass, const ArgumentList& par
   mainParameters_ = parameters;
 }
 
-std::wstring CheckReport::searchSection(const CodePageText& text) const {
+std::wstring CheckReport::searchText(const CodePageText& text) const {
   std::wstring out = L"Java runtimes looked at, in order (minimum version " +
                      (minimum_.empty() ? std::wstring(L"none") : text(minimum_)) + L", maximum " +
                      (maximum_.empty() ? std::wstring(L"none") : text(maximum_)) + L")\n";
@@ -163,7 +163,7 @@ std::wstring CheckReport::searchSection(const CodePageText& text) const {
   return out + L"\n";
 }
 
-std::wstring CheckReport::launchSection(const CodePageText& text) const {
+std::wstring CheckReport::launchText(const CodePageText& text) const {
   if (options_.empty() && mainParameters_.empty()) return L"";
   size_t width = 0;
   for (const Option& o : options_) width = std::max(width, text(optionSourceText(o.source)).size());
@@ -187,7 +187,7 @@ std::wstring CheckReport::launchSection(const CodePageText& text) const {
   return out + L"\n";
 }
 
-std::wstring CheckReport::closingSection() const {
+std::wstring CheckReport::closingText() const {
   std::wstring out = L"Service " + service_.name + L"\n";
   out += row(L"  ", L"installed", service_.installed ? L"yes" : L"no");
   if (service_.installed) {

@@ -50,13 +50,13 @@ class CheckReport : public DecisionListener {
   void setService(const ServiceFacts& service) { service_ = service; }
   void setLog(const LogFacts& log) { log_ = log; }
 
-  // The sections in the order they are printed; each ends with a blank line.
+  // The report in the order it is printed; each piece ends with a blank line.
   // The runtimes looked at and the one chosen.
-  std::wstring searchSection(const CodePageText& text) const;
+  std::wstring searchText(const CodePageText& text) const;
   // The VM options, main class and arguments (empty when no runtime was chosen).
-  std::wstring launchSection(const CodePageText& text) const;
+  std::wstring launchText(const CodePageText& text) const;
   // The service, the diagnostic log and the verdict on a start.
-  std::wstring closingSection() const;
+  std::wstring closingText() const;
 
   bool startWouldGoAhead() const { return failure_.empty(); }
 

@@ -86,16 +86,16 @@ int runCheck(const std::wstring& programPath, ArgumentList arguments) {
     // Printed before the options are assembled: a required class-path entry
     // that is missing ends the process there with the message a start would
     // show, and the runtimes are on the screen by then.
-    print(report.searchSection(codePageText));
+    print(report.searchText(codePageText));
     if (found) {
       LaunchPlan plan = planLaunch(arguments);
       report.setMain(config::getConfigStringW(key::kMainClass), plan.mainParameters);
     }
   }
-  print(report.launchSection(codePageText));
+  print(report.launchText(codePageText));
   report.setService(serviceFacts());
   report.setLog(logFacts());
-  print(report.closingSection());
+  print(report.closingText());
   // Nothing of the start stays behind but the version cache: the extracted
   // files go again; PATH and the other variables die with this process.
   removeLauncherTempDirectory();

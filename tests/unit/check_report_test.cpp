@@ -128,7 +128,7 @@ TEST(CheckReport, LaysOutASuccessfulStart) {
       L"  switched on no: set QUARN_LOG=yes (or ZENTROVIA_LOG=yes) first\n"
       L"\n"
       L"A start would go ahead.\n";
-  EXPECT_EQ(expected, report.searchSection(bytes) + report.launchSection(bytes) + report.closingSection());
+  EXPECT_EQ(expected, report.searchText(bytes) + report.launchText(bytes) + report.closingText());
   EXPECT_TRUE(report.startWouldGoAhead());
 }
 
@@ -152,8 +152,8 @@ TEST(CheckReport, LaysOutAStartThatWouldStop) {
             L"Chosen runtime\n"
             L"  none\n"
             L"\n",
-            report.searchSection(bytes));
-  EXPECT_EQ(L"", report.launchSection(bytes));
+            report.searchText(bytes));
+  EXPECT_EQ(L"", report.launchText(bytes));
   EXPECT_EQ(L"Service MyService\n"
             L"  installed   no\n"
             L"\n"
@@ -164,7 +164,7 @@ TEST(CheckReport, LaysOutAStartThatWouldStop) {
             L"A start would stop with this message:\n"
             L"  No Java found.\n"
             L"  Install one.\n",
-            report.closingSection());
+            report.closingText());
   EXPECT_FALSE(report.startWouldGoAhead());
 }
 
