@@ -106,6 +106,8 @@ TEST(Check, NamesEveryVerdictAndTakesTheFourthRuntime) {
   ASSERT_NE(std::string::npos, at) << log;
   std::string dir = log.substr(at + 11, log.find_first_of("\r\n", at) - at - 11);
   EXPECT_FALSE(test::fileExists(utf8ToUtf16(dir))) << dir;
+  // The report passed every decision on to the diagnostic log.
+  EXPECT_TRUE(contains(lower(log), "candidate " + root + "\\good\\bin\\java.exe: taken")) << log;
   expectInOrder(r.out, {"Diagnostic log\n", "zvt_nlog_1.log\n", "switched on yes\n"});
 }
 
