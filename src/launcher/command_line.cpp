@@ -27,6 +27,7 @@ Command commandFor(const std::wstring& word) {
       {L"status", Command::Status},
       {L"run", Command::Run},
       {L"run-redirect", Command::RunRedirect},
+      {L"check", Command::Check},
   };
   for (const auto& row : kTable) {
     if (word == row.word) return row.command;
@@ -45,6 +46,7 @@ bool commandUsesServiceName(Command command) {
     case Command::Start:
     case Command::Restart:
     case Command::Status:
+    case Command::Check:
       return true;
     case Command::None:
     case Command::Help:

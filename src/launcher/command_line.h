@@ -27,13 +27,15 @@ enum class Command {
   Status,
   Run,
   RunRedirect,
+  Check,  // what a /run would do, reported instead of done
 };
 
 // Exact, case-sensitive lookup of a switch word.
 Command commandFor(const std::wstring& word);
 
 // Whether the command works on the service name: the management commands
-// (install, uninstall, start, stop, restart, status). Help, the foreground
+// (install, uninstall, start, stop, restart, status) and check, which
+// reports on the service. Help, the foreground
 // runs and the dispatcher do not address a service by it.
 bool commandUsesServiceName(Command command);
 

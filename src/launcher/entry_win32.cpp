@@ -1,6 +1,7 @@
 #include "base/win32.h"
 #include "config/accessors.h"
 #include "config/keys.h"
+#include "launcher/check_win32.h"
 #include "launcher/command_line.h"
 #include "launcher/entry.h"
 #include "launcher/launch.h"
@@ -66,6 +67,8 @@ int dispatch(Command command, const std::wstring& programPath, ArgumentList& lis
     case Command::RunRedirect:
       logLine(L"running service with redirection");
       return runInForeground(programPath, list);
+    case Command::Check:
+      return runCheck(programPath, list);
     case Command::None:
       break;
   }

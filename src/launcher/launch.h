@@ -4,6 +4,11 @@
 
 namespace zvt {
 
+// The first steps of runApplication: the included files extracted into a
+// fresh launcher temporary directory (message 1009 and exit code 1 when that
+// fails) and the configured native library directories put in front of PATH.
+void prepareLaunch();
+
 // Runs the Java application in this process: the foreground runs and the
 // service child. `arguments` are the program arguments handed to the JVM
 // launch (the first is the program path or the service name). Returns true

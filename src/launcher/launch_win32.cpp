@@ -13,7 +13,7 @@
 
 namespace zvt {
 
-bool runApplication(const ArgumentList& arguments, bool registerConsoleHandler) {
+void prepareLaunch() {
   if (extractPayload(true) != 0) fatalMessage(msg::kInternalError, "16");
   // Here, not in the start-up every process runs: the service host hands its
   // environment to the application's process, which would apply an entry
@@ -23,6 +23,10 @@ bool runApplication(const ArgumentList& arguments, bool registerConsoleHandler) 
   applyEnvironmentEntries(config::getConfigStringCopy(key::kEnvironment));
   setNativeLibraryPath(config::getConfigString(key::kNativeLibraryDirectories),
                        config::getConfigFlag(key::kRegisterDllDirectories));
+}
+
+bool runApplication(const ArgumentList& arguments, bool registerConsoleHandler) {
+  prepareLaunch();
   // Only the service child: a foreground run keeps the default handling, so
   // Ctrl+C still reaches the JVM.
   if (registerConsoleHandler) installConsoleHandler();

@@ -83,19 +83,27 @@ void showError(const std::wstring& text) {
   FlushFileBuffers(out);
 }
 
-void showMessage(uint32_t id, const std::wstring* argument) {
+std::wstring messageWith(uint32_t id, const std::wstring* argument) {
   std::wstring text = messageText(id);
   if (argument) text = insertArgument(text, *argument);
-  showError(text);
+  return text;
 }
 
 // The argument is configuration text (a search entry, a variable name) in
 // the code page: converted whole, then bounded, so no double-byte
 // character is split and none shows as the characters of its bytes.
-void showMessageA(uint32_t id, const std::string& argument) {
+std::wstring messageWithA(uint32_t id, const std::string& argument) {
   std::wstring wide = toWide(argument);
   if (wide.size() > kMessageCapacity - 1) wide.resize(kMessageCapacity - 1);
-  showMessage(id, &wide);
+  return messageWith(id, &wide);
+}
+
+void showMessage(uint32_t id, const std::wstring* argument) {
+  showError(messageWith(id, argument));
+}
+
+void showMessageA(uint32_t id, const std::string& argument) {
+  showError(messageWithA(id, argument));
 }
 
 void fatalText(const std::wstring& text) {
@@ -134,14 +142,18 @@ void emptyDirectory(const std::wstring& path, bool recursive) {
   } while (FindNextFileW(find.get(), &entry));
 }
 
+void removeLauncherTempDirectory() {
+  std::string& dir = processState().launcherTempDirectory;
+  if (dir.empty()) return;
+  // The name is narrow text in the file functions' code page.
+  std::wstring wide = toWide(dir);
+  emptyDirectory(wide, true);
+  RemoveDirectoryW(wide.c_str());
+  dir.clear();
+}
+
 void fatalExit(int code) {
-  const std::string& dir = processState().launcherTempDirectory;
-  if (!dir.empty()) {
-    // The name is narrow text in the file functions' code page.
-    std::wstring wide = toWide(dir);
-    emptyDirectory(wide, true);
-    RemoveDirectoryW(wide.c_str());
-  }
+  removeLauncherTempDirectory();
   fflush(stdout);
   fflush(stderr);
   // No C runtime exit handlers: other threads (the JVM's) may still run, and

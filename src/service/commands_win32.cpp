@@ -75,9 +75,11 @@ class ScmStopWait : public StopWaitPlatform {
 // Reads the start type and the account. A configuration larger than the
 // first buffer (a long binary path, many dependencies) is read again with
 // the size the system asks for rather than reported as a failure.
-bool queryConfig(SC_HANDLE service, DWORD& startType, std::wstring& account) {
+// QueryServiceConfigW with a buffer that grows once to what it asks for;
+// false with the error and the size it asked for.
+bool readConfig(SC_HANDLE service, DWORD& startType, std::wstring& account, DWORD& error, DWORD& needed) {
   std::vector<BYTE> buffer(kConfigBufferBytes);
-  DWORD needed = 0;
+  needed = 0;
   BOOL ok = QueryServiceConfigW(service, reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.data()),
                                 static_cast<DWORD>(buffer.size()), &needed);
   if (!ok && GetLastError() == ERROR_INSUFFICIENT_BUFFER && needed > buffer.size() && needed <= kConfigBufferLimit) {
@@ -86,16 +88,23 @@ bool queryConfig(SC_HANDLE service, DWORD& startType, std::wstring& account) {
                              static_cast<DWORD>(buffer.size()), &needed);
   }
   if (!ok) {
-    DWORD error = GetLastError();
-    const std::wstring line =
-        L"Could not get config (" + errorCode(error) + L", " + decimal(static_cast<int>(needed)) + L").\n";
-    failWith(line.c_str(), error);
+    error = GetLastError();
     return false;
   }
   const auto* config = reinterpret_cast<const QUERY_SERVICE_CONFIGW*>(buffer.data());
   startType = config->dwStartType;
   account = config->lpServiceStartName ? config->lpServiceStartName : L"";
   return true;
+}
+
+bool queryConfig(SC_HANDLE service, DWORD& startType, std::wstring& account) {
+  DWORD error = 0;
+  DWORD needed = 0;
+  if (readConfig(service, startType, account, error, needed)) return true;
+  const std::wstring line =
+      L"Could not get config (" + errorCode(error) + L", " + decimal(static_cast<int>(needed)) + L").\n";
+  failWith(line.c_str(), error);
+  return false;
 }
 
 InstallSettings readInstallSettings() {
@@ -369,6 +378,26 @@ int printServiceStatus() {
   if (startType == SERVICE_AUTO_START) say(L"Auto-start.\n");
   writeParts(stdout, {L"Account: ", account.c_str(), L"\n"});
   return result;
+}
+
+ServiceView queryServiceView() {
+  ServiceView view;
+  UniqueServiceHandle manager = openManager(SC_MANAGER_CONNECT);
+  if (!manager) {
+    view.error = GetLastError();
+    return view;
+  }
+  UniqueServiceHandle service = openService(manager, SERVICE_QUERY_CONFIG | SERVICE_QUERY_STATUS);
+  if (!service) {
+    view.error = GetLastError();
+    return view;
+  }
+  view.installed = true;
+  SERVICE_STATUS status{};
+  if (QueryServiceStatus(service.get(), &status)) view.state = status.dwCurrentState;
+  DWORD needed = 0;
+  if (!readConfig(service.get(), view.startType, view.account, view.error, needed)) view.startType = 0;
+  return view;
 }
 
 }  // namespace zvt

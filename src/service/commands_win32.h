@@ -4,6 +4,8 @@
 // return the process exit code.
 #pragma once
 
+#include <string>
+
 #include "base/arguments.h"
 #include "base/win32.h"
 
@@ -22,6 +24,16 @@ int startService(const ArgumentList& arguments);
 int stopService(bool messages);
 // 0 running, 3 not running, 1 failure.
 int printServiceStatus();
+
+// The service as the manager sees it, without printing anything.
+struct ServiceView {
+  bool installed = false;
+  unsigned long state = 0;      // SERVICE_RUNNING, ...; 0 when unknown
+  unsigned long startType = 0;  // SERVICE_AUTO_START, ...; 0 when unknown
+  std::wstring account;
+  unsigned long error = 0;  // why it could not be opened or read (1060: not installed)
+};
+ServiceView queryServiceView();
 
 // True when `service` (opened with SERVICE_QUERY_STATUS) reached the stopped
 // state before its stop stalled for longer than its wait hint.

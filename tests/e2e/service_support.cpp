@@ -80,4 +80,19 @@ DWORD startWith(const std::wstring& name, const std::vector<std::wstring>& param
   return 0;
 }
 
+bool createProbeService(const std::wstring& name, const std::wstring& binaryPath, DWORD startType) {
+  UniqueServiceHandle manager = test::openServiceManager();
+  UniqueServiceHandle service(CreateServiceW(manager.get(), name.c_str(), name.c_str(), SERVICE_ALL_ACCESS,
+                                             SERVICE_WIN32_OWN_PROCESS, startType, SERVICE_ERROR_NORMAL,
+                                             binaryPath.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr));
+  return static_cast<bool>(service);
+}
+
+std::wstring probeServicePath() {
+  wchar_t self[MAX_PATH];
+  DWORD n = GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::wstring path(self, n);
+  return path.substr(0, path.find_last_of(L'\\') + 1) + L"zvt_probe_service.exe";
+}
+
 }  // namespace zvt::e2e

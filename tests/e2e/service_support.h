@@ -24,4 +24,9 @@ size_t processesLeft(const std::wstring& exe);
 // StartService with these parameters; 0 or the error.
 DWORD startWith(const std::wstring& name, const std::vector<std::wstring>& parameters);
 
+// Registers the probe service (zvt_probe_service.exe beside the test
+// program) directly, bypassing the launcher.
+bool createProbeService(const std::wstring& name, const std::wstring& binaryPath, DWORD startType);
+std::wstring probeServicePath();
+
 }  // namespace zvt::e2e

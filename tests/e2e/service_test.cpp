@@ -15,6 +15,7 @@
 #include "base/registry_win32.h"
 #include "base/text.h"
 #include "launcher_fixture.h"
+#include "service_support.h"
 #include "support/service_guard.h"
 
 namespace zvt::e2e {
@@ -117,22 +118,6 @@ std::wstring longPath(const std::wstring& path) {
   wchar_t buffer[4096];
   DWORD n = GetLongPathNameW(path.c_str(), buffer, 4096);
   return n > 0 && n < 4096 ? std::wstring(buffer, n) : path;
-}
-
-// Registers the probe service directly, bypassing the launcher.
-bool createProbeService(const std::wstring& name, const std::wstring& binaryPath, DWORD startType) {
-  UniqueServiceHandle manager = openServiceManager();
-  UniqueServiceHandle service(CreateServiceW(manager.get(), name.c_str(), name.c_str(), SERVICE_ALL_ACCESS,
-                                             SERVICE_WIN32_OWN_PROCESS, startType, SERVICE_ERROR_NORMAL,
-                                             binaryPath.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr));
-  return static_cast<bool>(service);
-}
-
-std::wstring probeServicePath() {
-  wchar_t self[MAX_PATH];
-  DWORD n = GetModuleFileNameW(nullptr, self, MAX_PATH);
-  std::wstring path(self, n);
-  return path.substr(0, path.find_last_of(L'\\') + 1) + L"zvt_probe_service.exe";
 }
 
 // The record file's lines once it holds at least `count` of them (or what it

@@ -32,6 +32,7 @@ TEST(Switches, PrefixesAndWords) {
       {L"/status", true, L"status", Command::Status},
       {L"/run", true, L"run", Command::Run},
       {L"/run-redirect", true, L"run-redirect", Command::RunRedirect},
+      {L"/check", true, L"check", Command::Check},
       {L"/", true, L"", Command::None},
       {L"install", false, L"", Command::None},
       {L"", false, L"", Command::None},
@@ -107,7 +108,8 @@ TEST(EntryCommandLine, TheRestartMarkerComesFirst) {
 TEST(EntryCommandLine, AnOverlongNameIsRefusedOnlyForCommandsThatUseIt) {
   // Commands that address the service by the name.
   for (Command c : {Command::Install, Command::InstallAndStart, Command::InstallAuto, Command::InstallDemand,
-                    Command::Uninstall, Command::Stop, Command::Start, Command::Restart, Command::Status}) {
+                    Command::Uninstall, Command::Stop, Command::Start, Command::Restart, Command::Status,
+                    Command::Check}) {
     EXPECT_TRUE(commandUsesServiceName(c)) << static_cast<int>(c);
   }
   for (Command c : {Command::None, Command::Help, Command::Run, Command::RunRedirect}) {

@@ -7,6 +7,7 @@
 #include "config/accessors.h"
 #include "config/keys.h"
 #include "jvm/discovery/version_cache_rules.h"
+#include "runtime/decisions.h"
 
 namespace zvt {
 
@@ -33,20 +34,30 @@ bool hasWildcard(const std::string& path) {
   return path.find_first_of("*?", from) != std::string::npos;
 }
 
-bool acceptJavaVersion(const JavaCheckSettings& settings, const std::string& version, const VersionBounds& bounds,
+Verdict versionVerdict(const JavaCheckSettings& settings, const std::string& version, const VersionBounds& bounds,
                        Prerelease prerelease) {
   if (prerelease == Prerelease::Refuse && !settings.prereleaseAllowed && isPrereleaseVersion(version)) {
     logText(L"beta vm not allowed");
-    return false;
+    return Verdict::Prerelease;
   }
-  return versionInRange(version, bounds, BoundMode::Strict);
+  return versionInRange(version, bounds, BoundMode::Strict) ? Verdict::Passed : Verdict::OutsideBounds;
+}
+
+bool acceptJavaVersion(const JavaCheckSettings& settings, const std::string& version, const VersionBounds& bounds,
+                       Prerelease prerelease) {
+  return versionVerdict(settings, version, bounds, prerelease) == Verdict::Passed;
 }
 
 bool JavaChecker::javaExeForHome(std::string& javaExe, const std::string& home) {
   const std::string privateRuntime = home + "\\jre\\bin\\java.exe";
   if (settings_.jdkRequired) {
     javaExe = privateRuntime;
-    return system_.fileExists(home + "\\lib\\tools.jar");
+    if (system_.fileExists(home + "\\lib\\tools.jar")) return true;
+    CandidateDecision decision;
+    decision.javaExe = javaExe;
+    decision.verdict = Verdict::NotJdk;
+    decisions().candidate(decision);
+    return false;
   }
   javaExe = system_.fileExists(privateRuntime) ? privateRuntime : home + "\\bin\\java.exe";
   return true;
@@ -60,10 +71,11 @@ bool JavaChecker::checkJavaExe(std::string& javaExe, std::string& version, const
           decimal(prerelease == Prerelease::Allow ? 1 : 0) + L")");
   javaExe = system_.canonicalPath(javaExe);
 
-  bool result = false;
+  CandidateDecision decision;
   uint64_t lastWriteTime = 0;
   if (hasWildcard(javaExe) || !system_.findFile(javaExe, lastWriteTime)) {
     logText(L"file doesn't exist");
+    decision.verdict = Verdict::Missing;
   } else {
     logText(L"file exists");
     version.clear();
@@ -73,27 +85,38 @@ bool JavaChecker::checkJavaExe(std::string& javaExe, std::string& version, const
     if (cached) {
       logText(L"got version from registry " + widenBytes(found));
       version = found;
-      result = acceptJavaVersion(settings_, version, bounds, prerelease);
+      decision.origin = VersionOrigin::Cache;
+      decision.verdict = versionVerdict(settings_, version, bounds, prerelease);
     } else if (found.clear(); system_.probeJavaVersion(javaExe, lastWriteTime, found)) {
       logText(L"got version from execution " + widenBytes(found));
       version = found;
       if (cache.write) system_.writeVersionCache(javaExe, lastWriteTime, version);
-      result = acceptJavaVersion(settings_, version, bounds, prerelease);
+      decision.origin = VersionOrigin::Probe;
+      decision.verdict = versionVerdict(settings_, version, bounds, prerelease);
     } else {
       logText(L"couldn't get version");
+      decision.verdict = Verdict::VersionUnknown;
     }
-    if (result && settings_.windowed) {
+    decision.version = version;
+    if (decision.verdict == Verdict::Passed && settings_.windowed) {
       // ...\java.exe becomes ...\javaw.exe in the caller's buffer: the
       // windowed launcher needs the executable without a console.
+      bool windowed = false;
       if (javaExe.size() >= 4) {
         javaExe.replace(javaExe.size() - 4, 4, "w.exe");
-        result = system_.fileExists(javaExe);
-      } else {
-        result = false;
+        windowed = system_.fileExists(javaExe);
       }
+      if (!windowed) decision.verdict = Verdict::NoWindowed;
     }
   }
-  if (nonWorking_.contains(javaExe)) return false;
+  decision.javaExe = javaExe;
+  if (nonWorking_.contains(javaExe)) {
+    decision.verdict = Verdict::NonWorking;
+    decisions().candidate(decision);
+    return false;
+  }
+  decisions().candidate(decision);
+  const bool result = decision.verdict == Verdict::Passed;
   logText(L"checkJavaExe returning " + decimal(result ? 1 : 0));
   return result;
 }

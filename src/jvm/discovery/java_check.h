@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "jvm/discovery/version_rules.h"
+#include "runtime/decisions.h"
 
 namespace zvt {
 
@@ -72,7 +73,11 @@ class NonWorkingList {
 // prefix, not a wildcard.
 bool hasWildcard(const std::string& path);
 
-// The pre-release rule, then the bounds in strict mode.
+// The pre-release rule, then the bounds in strict mode: Passed, Prerelease
+// or OutsideBounds.
+Verdict versionVerdict(const JavaCheckSettings& settings, const std::string& version, const VersionBounds& bounds,
+                       Prerelease prerelease);
+// versionVerdict is Passed.
 bool acceptJavaVersion(const JavaCheckSettings& settings, const std::string& version, const VersionBounds& bounds,
                        Prerelease prerelease);
 
@@ -89,7 +94,9 @@ class JavaChecker {
 
   // javaExe is rewritten to its canonical form (and to the javaw.exe beside
   // it for a windowed launcher); version is cleared once the file is found
-  // and receives the version when one is found.
+  // and receives the version when one is found. The verdict is told to
+  // decisions(), as is a home that javaExeForHome refuses for not being a
+  // JDK.
   bool checkJavaExe(std::string& javaExe, std::string& version, const VersionBounds& bounds, Prerelease prerelease,
                     CacheUse cache = CacheUse());
 

@@ -2,6 +2,7 @@
 
 #include "base/log_sink.h"
 #include "base/text.h"
+#include "runtime/decisions.h"
 
 namespace zvt {
 
@@ -66,10 +67,24 @@ uintptr_t JvmLibraryLoader::loadJvmFromJavaExe(const std::string& javaExe) {
   javaExe_ = javaExe;
   refused_ = PeMachine::Unknown;
   otherFailure_ = false;
+  anyLibrary_ = false;
+  loadedPath_.clear();
   logText(L"Trying to load JVM-DLL from " + widenBytes(javaExe));
   uintptr_t module = loadJvmForBinDir(javaExe);
-  if (module != 0) return module;
-  return loadJvmForBinDir(privateRuntimeJavaExe(javaExe));
+  if (module == 0) module = loadJvmForBinDir(privateRuntimeJavaExe(javaExe));
+  LoadDecision decision;
+  decision.javaExe = javaExe;
+  if (module != 0) {
+    decision.verdict = Verdict::Taken;
+    decision.library = loadedPath_;
+  } else if (widthRefusal().library != PeMachine::Unknown) {
+    decision.verdict = Verdict::OtherWidth;
+    decision.libraryBits = peMachineBits(refused_);
+  } else {
+    decision.verdict = anyLibrary_ ? Verdict::LibraryFailed : Verdict::NoLibrary;
+  }
+  decisions().load(decision);
+  return module;
 }
 
 uintptr_t JvmLibraryLoader::loadJvmForBinDir(const std::string& javaExe) {
@@ -112,6 +127,7 @@ uintptr_t JvmLibraryLoader::loadJvmLibrary(const std::string& binDir, const std:
   bool exists = system_.fileExists(path);
   logText(L"Trying " + widenBytes(path) + L" (exists " + decimal(exists ? 1 : 0) + L")");
   if (exists) {
+    anyLibrary_ = true;
     const PeMachine machine = peMachine(system_.fileHead(path));
     if (isOtherWidth(settings_.process, machine)) {
       logText(L"Not loaded: a " + decimal(peMachineBits(machine)) + L"-bit library (" +
@@ -131,6 +147,7 @@ uintptr_t JvmLibraryLoader::loadJvmLibrary(const std::string& binDir, const std:
     return 0;
   }
   libraryDirectory_ = binDir;
+  loadedPath_ = path;
   return module;
 }
 

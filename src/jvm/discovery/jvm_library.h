@@ -81,7 +81,8 @@ class JvmLibraryLoader {
   JvmLibraryLoader(JvmLibrarySystem& system, const JvmLibrarySettings& settings)
       : system_(system), settings_(settings) {}
 
-  // The executable's own bin directory, then a JDK's private runtime.
+  // The executable's own bin directory, then a JDK's private runtime. The
+  // outcome is told to decisions().
   uintptr_t loadJvmFromJavaExe(const std::string& javaExe);
   uintptr_t loadJvmForBinDir(const std::string& javaExe);
   uintptr_t loadJvmLibrary(const std::string& binDir, const std::string& vmTypeDir);
@@ -101,6 +102,8 @@ class JvmLibraryLoader {
   std::string javaExe_;
   PeMachine refused_ = PeMachine::Unknown;
   bool otherFailure_ = false;
+  bool anyLibrary_ = false;  // a jvm.dll file was there
+  std::string loadedPath_;   // the jvm.dll that loaded
 };
 
 }  // namespace zvt

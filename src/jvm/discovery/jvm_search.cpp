@@ -2,6 +2,7 @@
 
 #include "base/log_sink.h"
 #include "base/text.h"
+#include "runtime/decisions.h"
 #include "runtime/message_ids.h"
 
 namespace zvt {
@@ -67,7 +68,41 @@ SearchStep planStep(SearchStepKind kind, const SearchEntry* entry = nullptr, con
   return step;
 }
 
+std::string entryText(const SearchEntry& entry) {
+  std::string text(1, entry.type);
+  switch (entry.type) {
+    case 'S':
+      return text + " (search path)";
+    case 'Y':
+      return text + " (registry)";
+    default:
+      return text + " " + entry.argument;
+  }
+}
+
 }  // namespace
+
+std::string searchStepLabel(const SearchStep& step) {
+  switch (step.kind) {
+    case SearchStepKind::PreferredLocation:
+      return "preferred location file";
+    case SearchStepKind::Entry:
+      return "entry " + entryText(step.entry);
+    case SearchStepKind::InstallerLocation:
+      return "installer location file";
+    case SearchStepKind::RelaxedEntry:
+      return "second pass " + entryText(step.entry);
+    case SearchStepKind::PreviousInstallationUser:
+      return "earlier installation (user)";
+    case SearchStepKind::PreviousInstallationMachine:
+      return "earlier installation (machine)";
+    case SearchStepKind::Finished:
+      break;
+    case SearchStepKind::Variable:
+      return step.variable;
+  }
+  return "";
+}
 
 std::vector<SearchStep> searchPlan(const std::vector<SearchEntry>& entries) {
   std::vector<SearchStep> plan;
@@ -93,6 +128,7 @@ class SearchWalk {
 
   // True when the step loaded a JVM library.
   bool run(const SearchStep& step) {
+    if (step.kind != SearchStepKind::Finished) decisions().source(searchStepLabel(step));
     switch (step.kind) {
       case SearchStepKind::PreferredLocation:
         return locationFile(true);

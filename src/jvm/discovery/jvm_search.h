@@ -75,6 +75,11 @@ struct SearchStep {
 };
 std::vector<SearchStep> searchPlan(const std::vector<SearchEntry>& entries);
 
+// The step as a person reads it ("entry B .\jre", "second pass B .\jre",
+// "QUARN_JAVA_HOME"); the walk tells it to decisions() as it turns to the
+// step. Empty for Finished, which is no source.
+std::string searchStepLabel(const SearchStep& step);
+
 // What the search asks of the machine. Each test fills javaExe and version
 // as the Java executable check does.
 class JvmSearchSystem {

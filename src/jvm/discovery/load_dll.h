@@ -8,7 +8,13 @@
 #include <cstdint>
 #include <string>
 
+#include "jvm/discovery/jvm_search.h"
+
 namespace zvt {
+
+// The search and the load of LoadDLL without telling the user: on failure
+// `failure` holds the message LoadDLL would show.
+bool findJvm(JvmFailureReport& failure);
 
 // Runs the search once. True when a JVM library is loaded and its
 // JNI_CreateJavaVM entry resolved; the process state's selected JVM then

@@ -209,7 +209,7 @@ bool resolveCreateJavaVm(uintptr_t module) {
   return true;
 }
 
-bool LoadDLL(bool reportErrors) {
+bool findJvm(JvmFailureReport& failure) {
   MachineLibrary library;
   JvmLibraryLoader loader(library, librarySettings());
   MachineSearch machine(loader);
@@ -222,7 +222,7 @@ bool LoadDLL(bool reportErrors) {
   bool loaded = searchJvm(machine, settings, candidate);
   if (candidate.kind == JvmSourceKind::None) {
     logError(L"No JVM found");
-    if (reportErrors) showMessageA(msg::kNoJvmFound, jvmFailureReport(candidate, peMachineBits(kProcessMachine)).argument);
+    failure = jvmFailureReport(candidate, peMachineBits(kProcessMachine));
     return false;
   }
 
@@ -237,12 +237,18 @@ bool LoadDLL(bool reportErrors) {
     logLine(L"Loading of JVM-DLL successful");
     return true;
   }
+  failure = searchFailureReport(candidate, kProcessMachine, loader.widthRefusal());
+  return false;
+}
+
+bool LoadDLL(bool reportErrors) {
+  JvmFailureReport failure;
+  if (findJvm(failure)) return true;
   if (reportErrors) {
-    JvmFailureReport report = searchFailureReport(candidate, kProcessMachine, loader.widthRefusal());
-    if (report.hasArgument) {
-      showMessageA(report.message, report.argument);
+    if (failure.hasArgument) {
+      showMessageA(failure.message, failure.argument);
     } else {
-      showMessage(report.message);
+      showMessage(failure.message);
     }
   }
   return false;

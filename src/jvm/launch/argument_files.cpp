@@ -6,7 +6,7 @@
 namespace zvt {
 
 void expandArgumentFiles(std::vector<std::string>& options, const std::string& jvmLibraryDirectory,
-                         ArgumentFileLoader& loader) {
+                         ArgumentFileLoader& loader, std::vector<size_t>* origins) {
   size_t first = 0;
   while (first < options.size() && (options[first].empty() || options[first][0] != '@')) ++first;
   if (first == options.size()) return;
@@ -16,16 +16,21 @@ void expandArgumentFiles(std::vector<std::string>& options, const std::string& j
   if (!library) return;
   library->initArgProcessing(true, false);
   std::vector<std::string> expanded;
+  std::vector<size_t> expandedOrigins;
   expanded.reserve(options.size());
-  for (const std::string& option : options) {
+  for (size_t i = 0; i < options.size(); ++i) {
     std::vector<std::string> replacement;
-    if (library->preprocessArg(option, replacement)) {
+    size_t before = expanded.size();
+    if (library->preprocessArg(options[i], replacement)) {
       expanded.insert(expanded.end(), replacement.begin(), replacement.end());
     } else {
-      expanded.push_back(option);
+      expanded.push_back(options[i]);
     }
+    // The content of an argument file comes from where the "@" option came from.
+    if (origins) expandedOrigins.insert(expandedOrigins.end(), expanded.size() - before, (*origins)[i]);
   }
   options.swap(expanded);
+  if (origins) origins->swap(expandedOrigins);
 }
 
 }  // namespace zvt

@@ -29,8 +29,9 @@ class ArgumentFileLoader {
 // When an option begins with "@" and the JVM library directory is known,
 // every option is handed to the library in order and argument files are
 // replaced by their content. Without the directory or the library the
-// options stay as they are.
+// options stay as they are. `origins`, when given, runs parallel to the
+// options and is kept so: an argument file's options inherit its entry.
 void expandArgumentFiles(std::vector<std::string>& options, const std::string& jvmLibraryDirectory,
-                         ArgumentFileLoader& loader);
+                         ArgumentFileLoader& loader, std::vector<size_t>* origins = nullptr);
 
 }  // namespace zvt

@@ -196,12 +196,19 @@ DWORD WINAPI jvmThread(LPVOID param) {
 
 }  // namespace
 
+LaunchPlan planLaunch(const ArgumentList& arguments) {
+  LaunchPlan plan;
+  plan.options = launcherVmOptions(buildSystemProperties(systemPropertyValues()), arguments);
+  plan.mainParameters = mainParameters(arguments);
+  return plan;
+}
+
 bool launchProgram(const ArgumentList& arguments, bool destroyAfterMain) {
   logLine(L"launching program");
-  std::vector<std::string> properties = buildSystemProperties(systemPropertyValues());
+  LaunchPlan plan = planLaunch(arguments);
   // The record lives as long as the JVM, which may outlive this call (an
   // exception from main leaves it running until the process ends).
-  VmInitRecord* record = buildVmOptions(properties, arguments).release();
+  VmInitRecord* record = new VmInitRecord(std::move(plan.options));
 
   const ProcessState& state = processState();
   jni::JvmLaunchRequest request;
@@ -211,7 +218,7 @@ bool launchProgram(const ArgumentList& arguments, bool destroyAfterMain) {
   request.configureSplash = config::getConfigInt(key::kSplashConfig) != 0;
   if (request.configureSplash) request.splash = splashConfig();
   request.modulePath = modulePathW();
-  request.mainParameters = mainParameters(arguments);
+  request.mainParameters = std::move(plan.mainParameters);
   request.destroyAfterMain = destroyAfterMain;
 
   uint32_t stack = jvmThreadStackSize(record->options());

@@ -4,9 +4,23 @@
 
 #include <jni.h>
 
+#include <string>
+#include <vector>
+
 #include "base/arguments.h"
 
 namespace zvt {
+
+// What the JVM would be created with and what main would get: the VM
+// options (system properties first, each told to decisions()) and the
+// parameters of the launcher class's main. Needs the JVM search done (the
+// selected runtime's version and library directory). A required class-path
+// entry that is missing ends the process (message 1006 or 1008).
+struct LaunchPlan {
+  std::vector<std::string> options;
+  ArgumentList mainParameters;
+};
+LaunchPlan planLaunch(const ArgumentList& arguments);
 
 // Builds the system properties and the VM options, starts the JVM thread
 // with the stack reservation of the last valid "-Xss" and waits for it

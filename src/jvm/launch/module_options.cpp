@@ -17,10 +17,13 @@ bool isSplitModuleOption(const std::string& option) {
 
 }  // namespace
 
-void mergeModuleOptions(std::vector<std::string>& options) {
+void mergeModuleOptions(std::vector<std::string>& options, std::vector<size_t>* origins) {
   std::vector<std::string> merged;
+  std::vector<size_t> mergedOrigins;
   merged.reserve(options.size());
   for (size_t i = 0; i < options.size(); ++i) {
+    // A merged option comes from where its name came from.
+    if (origins) mergedOrigins.push_back((*origins)[i]);
     if (i + 1 < options.size() && isSplitModuleOption(options[i])) {
       merged.push_back(options[i] + "=" + options[i + 1]);
       ++i;
@@ -29,6 +32,7 @@ void mergeModuleOptions(std::vector<std::string>& options) {
     }
   }
   options.swap(merged);
+  if (origins) origins->swap(mergedOrigins);
 }
 
 RuntimeModuleOptions runtimeModuleOptions(bool moduleMode, const std::string& mainClass,

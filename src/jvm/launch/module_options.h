@@ -4,6 +4,7 @@
 // invocation interface needs.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -12,8 +13,10 @@ namespace zvt {
 // Replaces each name among "--upgrade-module-path", "--add-modules",
 // "--limit-modules", "--add-exports", "--add-opens", "--add-reads" and
 // "--patch-module" that is not the last entry, together with the entry after
-// it, by "name=value". A merged entry is not merged again.
-void mergeModuleOptions(std::vector<std::string>& options);
+// it, by "name=value". A merged entry is not merged again. `origins`, when
+// given, runs parallel to the options and is kept so (a merged entry keeps
+// its name's).
+void mergeModuleOptions(std::vector<std::string>& options, std::vector<size_t>* origins = nullptr);
 
 struct RuntimeModuleOptions {
   std::string addOpens;    // empty when not built

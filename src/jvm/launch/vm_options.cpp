@@ -57,6 +57,15 @@ class Assembly {
   void addJArguments();
   bool addPaths();
   void addServiceSwitches();
+  // Options added from here on come from `source`.
+  void from(OptionSource source) {
+    sources_.push_back(std::move(source));
+    current_ = sources_.size() - 1;
+  }
+  void push(std::string option) {
+    options_.push_back(std::move(option));
+    origins_.push_back(current_);
+  }
 
   const VmOptionRequest& request_;
   VmOptionHost& host_;
@@ -64,6 +73,10 @@ class Assembly {
   PendingClassPath pending_;
   std::vector<std::wstring> openFiles_;  // identities of the files being read, outermost first
   std::optional<PathFailure> failure_;
+  // Where each option came from: an index into sources_, parallel to options_.
+  std::vector<OptionSource> sources_;
+  std::vector<size_t> origins_;
+  size_t current_ = 0;
 };
 
 void Assembly::addOptionLine(const OptionLine& line, const std::wstring* includingFile) {
@@ -73,7 +86,7 @@ void Assembly::addOptionLine(const OptionLine& line, const std::wstring* includi
     // leaves no name to open.
     include(line.wide.size() >= kind.restOffset ? line.wide.substr(kind.restOffset) : std::wstring(), includingFile);
   } else if (!takeClassPathLine(line, kind, pending_)) {
-    options_.push_back(line.narrow);
+    push(line.narrow);
   }
 }
 
@@ -100,6 +113,8 @@ void Assembly::include(std::wstring name, const std::wstring* includingFile) {
 void Assembly::readOptionsFile(OptionsFile& file) {
   logText(L"reading options file " + file.path());
   openFiles_.push_back(file.identity());
+  const size_t including = current_;
+  from({OptionOrigin::OptionsFile, host_.toNarrow(file.path())});
   OptionFileLineReader reader(file);
   std::string line;
   for (LineRead read; (read = reader.next(line)) != LineRead::End;) {
@@ -115,6 +130,7 @@ void Assembly::readOptionsFile(OptionsFile& file) {
     addOptionLine(fromBytes(line), &file.path());
   }
   openFiles_.pop_back();
+  current_ = including;
 }
 
 // A configured option text: expanded, split into words (blanks separate,
@@ -147,14 +163,17 @@ void Assembly::addVersionSpecificOptions() {
     if (result != ConditionResult::Match) continue;
     logText(L"version-specific options " + decimal(i) + L" (" + forLog(condition) + L") apply to " +
             forLog(request_.jvmVersion));
+    from({OptionOrigin::VersionLine, condition});
     addConfiguredText(conditionKey + 1);
     return;
   }
 }
 
 void Assembly::addConfiguredOptions() {
+  from({OptionOrigin::Configuration, ""});
   addConfiguredText(key::kVmOptions);
   addVersionSpecificOptions();
+  from({OptionOrigin::Locale, ""});
   const LoadedConfiguration& config = config::current();
   for (std::wstring& line : localeOptionLines(request_.programArguments, config.language, config.country)) {
     addOptionLine(fromWide(std::move(line)), nullptr);
@@ -162,6 +181,7 @@ void Assembly::addConfiguredOptions() {
 }
 
 void Assembly::addJArguments() {
+  from({OptionOrigin::JArgument, ""});
   for (const std::wstring& argument : request_.programArguments) {
     if (argument.compare(0, 2, L"-J") == 0) addOptionLine(fromWide(argument.substr(2)), nullptr);
   }
@@ -202,15 +222,17 @@ bool Assembly::addPaths() {
     classPath += *pending_.suffix;
   }
   removeTrailingSeparator(classPath);
-  options_.push_back(classPath);
+  from({OptionOrigin::ClassPath, ""});
+  push(classPath);
 
   if (!modulePath.empty()) {
     removeTrailingSeparator(modulePath);
-    options_.push_back("--module-path=" + modulePath);
+    from({OptionOrigin::ModulePath, ""});
+    push("--module-path=" + modulePath);
     RuntimeModuleOptions modules = runtimeModuleOptions(moduleMode, config::getConfigString(key::kMainClass),
                                                         runtimeName(request_.zentroviaFlavour));
-    if (!modules.addOpens.empty()) options_.push_back(modules.addOpens);
-    options_.push_back(modules.addModules);
+    if (!modules.addOpens.empty()) push(modules.addOpens);
+    push(modules.addModules);
   }
   return true;
 }
@@ -218,25 +240,33 @@ bool Assembly::addPaths() {
 void Assembly::addServiceSwitches() {
   if (request_.serviceMode && std::find(options_.begin(), options_.end(), kServiceOption) == options_.end()) {
     logText(L"service: adding -Xrs");
-    options_.push_back(kServiceOption);
+    from({OptionOrigin::Service, ""});
+    push(kServiceOption);
   }
-  if (request_.noRedirection) options_.push_back(kNoRedirectionOption);
+  if (request_.noRedirection) {
+    from({OptionOrigin::NoRedirection, ""});
+    push(kNoRedirectionOption);
+  }
 }
 
 VmOptionOutcome Assembly::run() {
-  options_ = request_.systemProperties;
+  from({OptionOrigin::Launcher, ""});
+  for (const std::string& property : request_.systemProperties) push(property);
   addConfiguredOptions();
   if (config::getConfigFlag(key::kReadVmOptionsFile)) {
     std::unique_ptr<OptionsFile> file = host_.openDefaultVmOptionsFile();
     if (file) readOptionsFile(*file);
   }
   if (config::getConfigFlag(key::kJArgumentsAsVmOptions)) addJArguments();
-  if (!addPaths()) return {std::move(options_), failure_};
+  if (!addPaths()) return {std::move(options_), {}, failure_};
   addServiceSwitches();
-  mergeModuleOptions(options_);
-  expandArgumentFiles(options_, request_.jvmLibraryDirectory, host_);
-  mergeModuleOptions(options_);
-  return {std::move(options_), std::nullopt};
+  mergeModuleOptions(options_, &origins_);
+  expandArgumentFiles(options_, request_.jvmLibraryDirectory, host_, &origins_);
+  mergeModuleOptions(options_, &origins_);
+  std::vector<OptionSource> sources;
+  sources.reserve(origins_.size());
+  for (size_t origin : origins_) sources.push_back(sources_[origin]);
+  return {std::move(options_), std::move(sources), std::nullopt};
 }
 
 }  // namespace

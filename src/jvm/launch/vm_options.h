@@ -17,6 +17,7 @@
 #include "jvm/launch/argument_files.h"
 #include "jvm/launch/class_path.h"
 #include "jvm/launch/options_file_lines.h"
+#include "runtime/decisions.h"
 
 namespace zvt {
 
@@ -69,6 +70,8 @@ struct VmOptionRequest {
 
 struct VmOptionOutcome {
   std::vector<std::string> options;
+  // Where each option came from, parallel to `options` (empty on failure).
+  std::vector<OptionSource> sources;
   // Set when a required class-path or module-path entry is missing; the
   // options are then incomplete and must not be used.
   std::optional<PathFailure> failure;

@@ -1,6 +1,7 @@
 #include "jvm/launch/vm_options_win32.h"
 
 #include "jvm/launch/vm_option_host_win32.h"
+#include "runtime/decisions.h"
 #include "runtime/errors.h"
 #include "runtime/log.h"
 #include "runtime/paths.h"
@@ -23,8 +24,8 @@ VmOptionRequest launcherVmOptionRequest(const std::vector<std::string>& systemPr
   return request;
 }
 
-std::unique_ptr<VmInitRecord> buildVmOptions(const std::vector<std::string>& systemProperties,
-                                             const ArgumentList& programArguments) {
+std::vector<std::string> launcherVmOptions(const std::vector<std::string>& systemProperties,
+                                           const ArgumentList& programArguments) {
   Win32VmOptionHost host;
   VmOptionOutcome outcome = assembleVmOptions(launcherVmOptionRequest(systemProperties, programArguments), host);
   if (outcome.failure) {
@@ -33,15 +34,20 @@ std::unique_ptr<VmInitRecord> buildVmOptions(const std::vector<std::string>& sys
     std::wstring name = toWide(outcome.failure->argument);
     fatalMessageW(outcome.failure->messageId, &name);
   }
-  auto record = std::make_unique<VmInitRecord>(std::move(outcome.options));
-  const std::vector<std::string>& options = record->options();
+  const std::vector<std::string>& options = outcome.options;
   logLine(L"vmoption count %d", static_cast<int>(options.size()));
   // Logged through the code page, so that non-ASCII options read as the
   // user wrote them.
   for (size_t i = 0; i < options.size(); ++i) {
     logLine(L"vmoption %d: %ls", static_cast<int>(i), toWide(options[i]).c_str());
+    decisions().option(i, options[i], outcome.sources[i]);
   }
-  return record;
+  return std::move(outcome.options);
+}
+
+std::unique_ptr<VmInitRecord> buildVmOptions(const std::vector<std::string>& systemProperties,
+                                             const ArgumentList& programArguments) {
+  return std::make_unique<VmInitRecord>(launcherVmOptions(systemProperties, programArguments));
 }
 
 }  // namespace zvt

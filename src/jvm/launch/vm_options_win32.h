@@ -19,7 +19,13 @@ namespace zvt {
 VmOptionRequest launcherVmOptionRequest(const std::vector<std::string>& systemProperties,
                                         const ArgumentList& programArguments);
 
-// Assembles the options and makes the JNI record (JNI 1.2, unrecognised
+// Assembles the options, logs each and tells it with its source to
+// decisions(). A required class-path or module-path entry that is missing
+// shows message 1006 (or 1008) and ends the process with exit code 1.
+std::vector<std::string> launcherVmOptions(const std::vector<std::string>& systemProperties,
+                                           const ArgumentList& programArguments);
+
+// Assembles the options (launcherVmOptions) and makes the JNI record (JNI 1.2, unrecognised
 // options ignored), logging every option. A required class-path or
 // module-path entry that is missing shows message 1006 (or 1008 for an
 // undefined variable) with its name and ends the process with exit code 1.

@@ -360,3 +360,75 @@ TEST(VersionCacheRules, KeyNamesAndValues) {
 
 }  // namespace
 }  // namespace zvt
+
+namespace zvt {
+namespace {
+
+// Keeps what the check tells.
+class RecordedDecisions : public DecisionListener {
+ public:
+  RecordedDecisions() { setDecisionListener(this); }
+  ~RecordedDecisions() override { setDecisionListener(nullptr); }
+  void source(const std::string&) override {}
+  void candidate(const CandidateDecision& decision) override { candidates.push_back(decision); }
+  void load(const LoadDecision&) override {}
+  void option(size_t, const std::string&, const OptionSource&) override {}
+  std::vector<CandidateDecision> candidates;
+};
+
+// Each way the check ends is told with its own verdict, the version and
+// where the version came from.
+TEST_F(CheckFixture, EveryOutcomeIsToldWithItsVerdict) {
+  const char kOld[] = "c:\\old\\bin\\java.exe";
+  const char kEa[] = "c:\\ea\\bin\\java.exe";
+  const char kMute[] = "c:\\mute\\bin\\java.exe";
+  const char kBroken[] = "c:\\broken\\bin\\java.exe";
+  system.addRuntime(kJava, "11.0.2");
+  system.cacheEntry(kJava, "11.0.2");
+  system.addRuntime(kOld, "1.7.0_80");
+  system.addRuntime(kEa, "17-ea");
+  system.files[kMute] = 1000;  // answers no version
+  system.addRuntime(kBroken, "11.0.2");
+  nonWorking.add(kBroken);
+  parseVersion("1.8", bounds.minimum);
+  struct Case {
+    std::string exe;
+    Verdict verdict;
+    VersionOrigin origin;
+    const char* version;
+  } cases[] = {
+      {kJava, Verdict::Passed, VersionOrigin::Cache, "11.0.2"},
+      {kOld, Verdict::OutsideBounds, VersionOrigin::Probe, "1.7.0_80"},
+      {kEa, Verdict::Prerelease, VersionOrigin::Probe, "17-ea"},
+      {kMute, Verdict::VersionUnknown, VersionOrigin::None, ""},
+      {"c:\\none\\bin\\java.exe", Verdict::Missing, VersionOrigin::None, ""},
+      {kBroken, Verdict::NonWorking, VersionOrigin::Probe, "11.0.2"},
+  };
+  for (const Case& c : cases) {
+    RecordedDecisions told;
+    std::string exe = c.exe, version;
+    check(exe, version);
+    ASSERT_EQ(1u, told.candidates.size()) << c.exe;
+    EXPECT_EQ(c.exe, told.candidates[0].javaExe);
+    EXPECT_EQ(c.verdict, told.candidates[0].verdict) << c.exe;
+    EXPECT_EQ(c.origin, told.candidates[0].origin) << c.exe;
+    EXPECT_EQ(c.version, told.candidates[0].version) << c.exe;
+  }
+
+  // The windowed launcher without javaw.exe, and a home that is no JDK.
+  settings.windowed = true;
+  RecordedDecisions told;
+  std::string exe = kJava, version;
+  EXPECT_FALSE(check(exe, version));
+  settings.windowed = false;
+  settings.jdkRequired = true;
+  JavaChecker checker(system, settings, nonWorking);
+  EXPECT_FALSE(checker.javaExeForHome(exe, "c:\\jre"));
+  ASSERT_EQ(2u, told.candidates.size());
+  EXPECT_EQ(Verdict::NoWindowed, told.candidates[0].verdict);
+  EXPECT_EQ(kJavaw, told.candidates[0].javaExe);
+  EXPECT_EQ(Verdict::NotJdk, told.candidates[1].verdict);
+}
+
+}  // namespace
+}  // namespace zvt
