@@ -39,6 +39,7 @@ else()
   # larger, 654 KB against 488 KB for the i686 template).
   set(CMAKE_CXX_FLAGS_RELEASE "-Os -DNDEBUG")
   set(CMAKE_C_FLAGS_RELEASE "-Os -DNDEBUG")
+  include(${CMAKE_CURRENT_LIST_DIR}/system_dlls.cmake)
 endif()
 
 # One JDK for every tree. All trees compile the JNI conversation against its
