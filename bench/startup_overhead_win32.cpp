@@ -8,8 +8,12 @@
 // the file cache) and is not counted. Prints medians and ratios; asserts no
 // time, but fails when a run fails.
 //
-//   bench_startup_overhead --template=<zvtsvc.exe> --floor=<exe> --empty=<exe> [--rounds=N] [--log]
+//   bench_startup_overhead --template=<zvtsvc.exe> --floor=<exe> --empty=<exe> [--rounds=N] [--runs=N] [--log]
 //
+// --runs: how many runs of --rounds rounds each (default 3 of 31); every
+// run prints its medians and ratios, and the last table gives the median of
+// the runs' figures, so one loaded moment of a shared machine does not make
+// the result.
 // --log: after the rounds, one more "/run" with the diagnostic log on, whose
 // log is printed (its time stamps show where the launcher's own time goes).
 #include <algorithm>
@@ -115,6 +119,45 @@ bool runOnce(Program& program, const std::wstring& runtimeHome, bool counted, bo
   return true;
 }
 
+// The medians of one run: launcher /run and floor to JNI_CreateJavaVM and to
+// the end, the usage line and the empty program to the end; and the ratios
+// of the programs measured side by side in that run.
+struct RunFigures {
+  double runCreate, floorCreate, runEnd, floorEnd, usageEnd, emptyEnd;
+  double createRatio, endRatio, usageRatio;
+};
+
+RunFigures runFigures(const std::vector<Program>& p) {
+  RunFigures f{};
+  f.runCreate = median(p[0].toCreateMs);
+  f.floorCreate = median(p[1].toCreateMs);
+  f.runEnd = median(p[0].toEndMs);
+  f.floorEnd = median(p[1].toEndMs);
+  f.usageEnd = median(p[2].toEndMs);
+  f.emptyEnd = median(p[3].toEndMs);
+  f.createRatio = f.runCreate / f.floorCreate;
+  f.endRatio = f.runEnd / f.floorEnd;
+  f.usageRatio = f.usageEnd / f.emptyEnd;
+  return f;
+}
+
+// Each figure and each ratio is the median over the runs on its own.
+RunFigures medianOfRuns(const std::vector<RunFigures>& runs) {
+  auto over = [&](double RunFigures::*field) {
+    std::vector<double> values;
+    for (const RunFigures& r : runs) values.push_back(r.*field);
+    return median(values);
+  };
+  return {over(&RunFigures::runCreate), over(&RunFigures::floorCreate), over(&RunFigures::runEnd),
+          over(&RunFigures::floorEnd),  over(&RunFigures::usageEnd),    over(&RunFigures::emptyEnd),
+          over(&RunFigures::createRatio), over(&RunFigures::endRatio),  over(&RunFigures::usageRatio)};
+}
+
+void printRow(const char* label, const RunFigures& f) {
+  std::printf("| %s | %.1f | %.1f | %.2f | %.1f | %.1f | %.2f | %.1f | %.1f | %.2f |\n", label, f.runCreate,
+              f.floorCreate, f.createRatio, f.runEnd, f.floorEnd, f.endRatio, f.usageEnd, f.emptyEnd, f.usageRatio);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -160,10 +203,20 @@ int main(int argc, char** argv) {
       {"launcher /?", test::quote(exe) + L" /?", false, {}, {}},
       {"empty program", test::quote(emptyPath), false, {}, {}},
   };
-  for (int round = 0; round <= rounds; ++round) {
+  std::string runsText = argumentValue(argc, argv, "runs");
+  int runs = runsText.empty() ? 3 : std::max(1, std::atoi(runsText.c_str()));
+  std::vector<RunFigures> figures;
+  for (int run = 1; run <= runs; ++run) {
     for (Program& program : programs) {
-      if (!runOnce(program, runtimeHome, round > 0)) return 1;
+      program.toCreateMs.clear();
+      program.toEndMs.clear();
     }
+    for (int round = 0; round <= rounds; ++round) {
+      for (Program& program : programs) {
+        if (!runOnce(program, runtimeHome, round > 0)) return 1;
+      }
+    }
+    figures.push_back(runFigures(programs));
   }
 
   if (hasFlag(argc, argv, "--log")) {
@@ -181,18 +234,13 @@ int main(int argc, char** argv) {
     std::printf("Diagnostic log of one more \"/run\":\n%s\n", log.c_str());
   }
 
-  std::printf("Start-up, medians of %d rounds (ms):\n\n", rounds);
-  std::printf("| program | start to JNI_CreateJavaVM | start to end |\n|---|---|---|\n");
-  for (const Program& p : programs) {
-    if (p.createsJvm) {
-      std::printf("| %s | %.1f | %.1f |\n", p.name, median(p.toCreateMs), median(p.toEndMs));
-    } else {
-      std::printf("| %s | | %.1f |\n", p.name, median(p.toEndMs));
-    }
-  }
-  double createRatio = median(programs[0].toCreateMs) / median(programs[1].toCreateMs);
-  double endRatio = median(programs[0].toEndMs) / median(programs[1].toEndMs);
-  std::printf("| launcher/floor | %.2f | %.2f |\n", createRatio, endRatio);
-  std::printf("| launcher /? / empty | | %.2f |\n", median(programs[2].toEndMs) / median(programs[3].toEndMs));
+  std::printf("Start-up, %d runs of %d rounds, medians of each run (ms):\n\n", runs, rounds);
+  std::printf("| run | launcher /run to create | floor to create | ratio | launcher /run to end | floor to end | ratio "
+              "| /? | empty | ratio |\n|---|---|---|---|---|---|---|---|---|---|\n");
+  for (size_t i = 0; i < figures.size(); ++i) printRow(std::to_string(i + 1).c_str(), figures[i]);
+  const RunFigures total = medianOfRuns(figures);
+  printRow("median", total);
+  std::printf("\n| launcher/floor | %.2f | %.2f |\n", total.createRatio, total.endRatio);
+  std::printf("| launcher /? / empty | | %.2f |\n", total.usageRatio);
   return 0;
 }

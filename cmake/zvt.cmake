@@ -53,6 +53,24 @@ else()
   # larger, 654 KB against 488 KB for the i686 template).
   set(CMAKE_CXX_FLAGS_RELEASE "-Os -DNDEBUG")
   set(CMAKE_C_FLAGS_RELEASE "-Os -DNDEBUG")
+  include(${CMAKE_CURRENT_LIST_DIR}/system_dlls.cmake)
+  # The C++ runtime of the compiler's win32 thread model, for the templates.
+  # The posix model's runtime (which GoogleTest needs for std::mutex) makes
+  # exception handling, static-local guards and thread-local storage call
+  # winpthread, which costs the template about 26 KB; the win32 model's
+  # calls Win32 directly. The launcher uses no C++ thread facility, so its
+  # objects link against either: see zvt_link_win32_thread_runtime.
+  string(REGEX REPLACE "-posix$" "-win32" _zvt_win32_model_cxx "${CMAKE_CXX_COMPILER}")
+  execute_process(COMMAND ${_zvt_win32_model_cxx} -print-libgcc-file-name
+                  OUTPUT_VARIABLE _zvt_win32_model_libgcc OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE _zvt_rc)
+  if(NOT _zvt_rc EQUAL 0 OR NOT EXISTS "${_zvt_win32_model_libgcc}")
+    message(FATAL_ERROR "the win32 thread model runtime of ${_zvt_win32_model_cxx} is missing (install g++-mingw-w64)")
+  endif()
+  get_filename_component(ZVT_WIN32_MODEL_RUNTIME_DIR ${_zvt_win32_model_libgcc} DIRECTORY)
+  # Its libstdc++, libgcc and libgcc_eh come before the driver's own.
+  function(zvt_link_win32_thread_runtime target)
+    target_link_directories(${target} BEFORE PRIVATE ${ZVT_WIN32_MODEL_RUNTIME_DIR})
+  endfunction()
 endif()
 
 # One JDK for every tree. All trees compile the JNI conversation against its

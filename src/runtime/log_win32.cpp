@@ -88,12 +88,19 @@ void setUp(LogState& s) {
   if (envIsYes(L"QUARN_LOG") || envIsYes(L"ZENTROVIA_LOG")) openLogFile(s);
 }
 
+// Formats with the system C runtime's own wide printf. The standard-named
+// vswprintf would be mingw's C99 replacement (the C++ headers switch it on),
+// which carries its own formatter and floating-point conversion into the
+// template. The launcher's formats use only %d, %p, %ls (wide) and %hs
+// (narrow), which both read alike; the runtime's bare %s would mean a wide
+// string here. It answers -1, with the buffer unterminated, when the text
+// does not fit.
 std::wstring vformat(const wchar_t* format, va_list args) {
   std::vector<wchar_t> buf(1024);
   for (;;) {
     va_list copy;
     va_copy(copy, args);
-    int n = vswprintf(buf.data(), buf.size(), format, copy);
+    int n = _vsnwprintf(buf.data(), buf.size(), format, copy);
     va_end(copy);
     if (n >= 0 && static_cast<size_t>(n) < buf.size()) return std::wstring(buf.data(), n);
     if (buf.size() >= (1u << 20)) {  // a log line is never this long; cut it

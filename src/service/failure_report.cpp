@@ -1,32 +1,26 @@
 #include "service/failure_report.h"
 
-#include <cstdio>
+#include <string>
 
 namespace zvt {
 namespace {
 
 std::u16string ascii(const std::string& s) { return std::u16string(s.begin(), s.end()); }
 
+// Whole seconds, or seconds with one decimal (half a tenth rounds up).
 std::string seconds(uint64_t ms) {
-  char text[48];
-  if (ms % 1000 == 0) {
-    snprintf(text, sizeof(text), "%llu s", static_cast<unsigned long long>(ms / 1000));
-  } else {
-    snprintf(text, sizeof(text), "%.1f s", static_cast<double>(ms) / 1000.0);
-  }
-  return text;
+  if (ms % 1000 == 0) return std::to_string(ms / 1000) + " s";
+  const uint64_t tenths = (ms + 50) / 100;
+  return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + " s";
 }
 
 std::string exitCodeText(uint32_t code) {
-  char text[48];
   // Large codes are usually NTSTATUS values of a crash (0xC0000005): those
   // read better in hexadecimal.
-  if (code > 0xFFFF) {
-    snprintf(text, sizeof(text), "%lu (0x%08lX)", static_cast<unsigned long>(code), static_cast<unsigned long>(code));
-  } else {
-    snprintf(text, sizeof(text), "%lu", static_cast<unsigned long>(code));
-  }
-  return text;
+  if (code <= 0xFFFF) return std::to_string(code);
+  std::string hex = "0x00000000";
+  for (uint32_t rest = code, i = 10; rest != 0; rest >>= 4) hex[--i] = "0123456789ABCDEF"[rest & 0xF];
+  return std::to_string(code) + " (" + hex + ")";
 }
 
 // Drops the line ends at the end of the tail; Windows line ends elsewhere

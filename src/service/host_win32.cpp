@@ -1,7 +1,6 @@
 #include "service/host_win32.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cwchar>
 #include <memory>
 #include <optional>
@@ -373,8 +372,7 @@ void WINAPI serviceControlHandler(DWORD control) {
 void sendShutdown() {
   const int shutdownCode = 0;
   logLine(L"sending shutdown1 %d", shutdownCode);
-  char message[16];
-  snprintf(message, sizeof(message), "%d\n", shutdownCode);
+  const std::string message = std::to_string(shutdownCode) + "\n";
   ChildProcess* child = host().child.get();
   if (child == nullptr) return;
   if (!child->writeInput(message)) {

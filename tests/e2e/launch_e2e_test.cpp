@@ -454,6 +454,19 @@ TEST(Launch, TheQuarnFlavourHasNoHelperLibraryAndNoZentroviaProperty) {
   EXPECT_FALSE(contains(l.log, "load helper dll"));
 }
 
+// The template links the window functions for loading on first use: the
+// application's calls of the border exports are the first the launcher
+// makes of them, on a thread of the JVM's.
+TEST(Launch, TheApplicationDrivesTheWindowBorderOfThePackedLauncher) {
+  LaunchSandbox s(L"launchborder");
+  Launch l = s.run(baseContent("-Dstandin.callBorderExports=true -Dstandin.ncHitTest=13"), L"/run");
+  ASSERT_EQ(0u, l.result.exitCode) << l.result.err << l.log;
+  EXPECT_EQ(5, l.count("{\"ev\":\"borderExport\"") - l.count("\"found\":false")) << l.traceText();
+  EXPECT_GE(l.find({"{\"ev\":\"borderHitTest\"", "\"result\":13"}), 0) << l.traceText();
+  EXPECT_GE(l.find({"{\"ev\":\"borderRegistry\"", "\"value\":-7"}), 0) << l.traceText();
+  EXPECT_GE(l.find({"{\"ev\":\"borderDone\"", "\"complete\":true"}), 0) << l.traceText();
+}
+
 // Every configured text that reaches Java (main class, application
 // arguments, log file names) and the installation directory of the helper
 // library are read through the code page, not byte by byte.

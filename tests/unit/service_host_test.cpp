@@ -330,6 +330,13 @@ TEST(FailureReport, NamesServiceExitCodeRestartAndOutput) {
   EXPECT_NE(std::u16string::npos, again.summary.find(u"exit code 3221225477 (0xC0000005)"));
   EXPECT_NE(std::u16string::npos, again.summary.find(u"started again in 1.5 s (restart 2 of at most 3 within 600 s)"));
   EXPECT_EQ(u"...No JVM found.", again.output);
+  // Hexadecimal keeps its eight digits; a delay rounds to the nearest tenth.
+  f.exitCode = 0x10000;
+  f.delayMs = 1249;
+  EXPECT_NE(std::u16string::npos, failureReport(f).summary.find(u"exit code 65536 (0x00010000)"));
+  EXPECT_NE(std::u16string::npos, failureReport(f).summary.find(u"started again in 1.2 s"));
+  f.delayMs = 50;
+  EXPECT_NE(std::u16string::npos, failureReport(f).summary.find(u"started again in 0.1 s"));
 
   f.restarting = false;
   f.outputTail.clear();
