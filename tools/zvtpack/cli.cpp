@@ -240,8 +240,7 @@ int pack(const std::vector<std::string>& args, Streams& io, const std::string& i
   io.out += "zvtpack: wrote " + outPath + " (" + std::to_string(plan.content.entries.size()) + " settings, " +
             std::to_string(plan.content.messages.size()) + " messages, " + std::to_string(plan.content.sets.size()) +
             " localized sets, " + std::to_string(plan.content.files.size() - (runtimeIncluded ? 1 : 0)) +
-            " included files" + (runtimeIncluded ? ", and the runtime classes " + plan.files.back().source : "") +
-            ")\n";
+            " included files" + (runtimeIncluded ? std::string(", and ") + kRuntimeJarFile : std::string()) + ")\n";
   return kOk;
 }
 
