@@ -9,10 +9,20 @@ if(NOT EXISTS ${ZVT_GTEST_DIR}/CMakeLists.txt)
   message(FATAL_ERROR "GoogleTest sources not found at ${ZVT_GTEST_DIR} (install googletest)")
 endif()
 
+# The version of everything built here, for the release folder (./x dist).
+file(WRITE ${CMAKE_BINARY_DIR}/VERSION "${PROJECT_VERSION}\n")
+
 if(ZVT_TREE STREQUAL "host")
+  # The release tree (preset "release") builds the zvtpack that ships:
+  # optimised, without sanitizers.
+  option(ZVT_HOST_RELEASE "host tree for the shipped zvtpack: no sanitizers" OFF)
   # Everything native runs under ASan+UBSan except code that must share the
   # process with a real JVM (tests/jvm), which opts out per target.
-  set(ZVT_SANITIZE -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  if(ZVT_HOST_RELEASE)
+    set(ZVT_SANITIZE "")
+  else()
+    set(ZVT_SANITIZE -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  endif()
   function(zvt_sanitize target)
     target_compile_options(${target} PRIVATE ${ZVT_SANITIZE})
     target_link_options(${target} PRIVATE ${ZVT_SANITIZE})
@@ -20,7 +30,9 @@ if(ZVT_TREE STREQUAL "host")
   set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
   set(_zvt_saved_flags "${CMAKE_CXX_FLAGS}")
-  set(CMAKE_CXX_FLAGS "${CMAKE_CXX_FLAGS} -fsanitize=address,undefined -fno-omit-frame-pointer")
+  if(NOT ZVT_HOST_RELEASE)
+    set(CMAKE_CXX_FLAGS "${CMAKE_CXX_FLAGS} -fsanitize=address,undefined -fno-omit-frame-pointer")
+  endif()
   add_subdirectory(${ZVT_GTEST_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
   set(CMAKE_CXX_FLAGS "${_zvt_saved_flags}")
 else()
@@ -31,6 +43,8 @@ else()
   add_subdirectory(${ZVT_GTEST_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
   function(zvt_sanitize target)
   endfunction()
+  # Resource scripts (version resources, the event log message table).
+  enable_language(RC)
   # Windows headers: one target version for all Win32 code.
   add_compile_definitions(_WIN32_WINNT=0x0601 WINVER=0x0601 UNICODE _UNICODE)
   # Optimise the Windows trees for size: the launcher spends its time in the
@@ -119,4 +133,20 @@ function(zvt_wine_suite name target)
       set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT "${S_ENVIRONMENT}")
     endif()
   endif()
+endfunction()
+
+# The version resource of a Windows executable (file and product version,
+# description, file name: what the file's properties show), from the
+# project's version:
+#   zvt_version_resource(<target> "<description>")
+function(zvt_version_resource target description)
+  get_target_property(_name ${target} OUTPUT_NAME)
+  if(NOT _name)
+    set(_name ${target})
+  endif()
+  set(ZVT_RC_DESCRIPTION "${description}")
+  set(ZVT_RC_FILE_NAME "${_name}.exe")
+  set(_rc ${CMAKE_CURRENT_BINARY_DIR}/${target}_version.rc)
+  configure_file(${CMAKE_SOURCE_DIR}/cmake/version.rc.in ${_rc} @ONLY)
+  target_sources(${target} PRIVATE ${_rc})
 endfunction()

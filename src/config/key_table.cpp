@@ -257,6 +257,23 @@ const KeyInfo kKeys[] = {
      "How many rotated files (<name>.1 to <name>.N) logs.rotate-size-kib keeps beside the current one; older ones "
      "are deleted. 0 keeps none: a full log file starts afresh.",
      "logs.rotate-keep", ValueKind::Count, "5"},
+    // The application's environment and the launcher's own log (30321-30339).
+    {30321, Accessor::Copy, 0,
+     "Environment variables the launcher sets in its own process before it looks for Java, so that the JVM search "
+     "(JAVA_HOME and the like), the Java application and every process it starts see them, also when it runs as a "
+     "service: \"NAME=value\" sets NAME, \"NAME=\" removes it. Applied in order when the application is run "
+     "(/run, /run-redirect and the service's application process, not the service commands); each value is "
+     "expanded like the other settings against the environment the entries before it have left, so "
+     "\"PATH=${PATH};C:\\tools\" extends PATH. A value that expands to nothing removes the variable; a variable "
+     "that is not defined stays as written. They apply after launcher.reduce-path and "
+     "java.ignore-options-variables, and before launcher.native-library-directories are put in front of PATH.",
+     "launcher.environment", ValueKind::Environment, "the environment the launcher was started with"},
+    {30322, Accessor::Int, 0,
+     "Write the diagnostic log, as QUARN_LOG=yes or ZENTROVIA_LOG=yes do, in every process of this launcher (the "
+     "service commands, the service process and the application's process): a zvt_nlog_<n>.log file in the "
+     "temporary directory of the account it runs as (for a service running as LocalSystem usually "
+     "C:\\Windows\\Temp).",
+     "launcher.diagnostic-log", F, "false: only the variables switch it on"},
 };
 
 #undef CHOICES
@@ -273,7 +290,11 @@ const MessageInfo kMessages[] = {
      L"The environment variable {0} has to be defined", "class-path-variable-undefined"},
     {1009, "internal errors, with the internal error code", L"An internal error occurred (error code: {0})",
      "internal-error"},
-    {1010, "the main class cannot be loaded", L"Couldn't load main class.", "main-class-not-loaded"},
+    {1010, "the launcher class cannot be loaded (its name as argument)",
+     L"Couldn't load main class {0}.\nCheck the class path: it must hold the runtime jar zvtruntime.jar, packed "
+     L"into the launcher, in the .zentrovia folder of the installation directory, or named in the class path "
+     L"setting.",
+     "main-class-not-loaded"},
     {1011, "the main method cannot be found", L"Main method not found.", "main-method-not-found"},
     {1015, "no usable temporary directory", L"You must be at least Poweruser to run this program.",
      "no-temp-directory"},

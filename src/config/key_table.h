@@ -31,6 +31,7 @@ enum class ValueKind {
   VersionOptions,  // written by the packer from the version-specific lines
   ServiceAccount,  // an account kind or a named account DOMAIN\user
   RestartDelay,    // seconds before a restart, 0 to 4294967 (its milliseconds fit 32 bits)
+  Environment,     // "NAME=value" entries, stored one a line
 };
 
 // One named value of a Choice setting: what the file says, what the block

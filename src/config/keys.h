@@ -92,5 +92,8 @@ constexpr uint32_t kLauncherArchitecture = 30201;
 constexpr uint32_t kRuntimeIncluded = 30301;
 constexpr uint32_t kLogRotateSizeKib = 30302;
 constexpr uint32_t kLogRotateKeep = 30303;
+// The application's environment and the launcher's own log switch.
+constexpr uint32_t kEnvironment = 30321;
+constexpr uint32_t kDiagnosticLog = 30322;
 
 }  // namespace zvt::key

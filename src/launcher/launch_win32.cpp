@@ -15,6 +15,12 @@ namespace zvt {
 
 bool runApplication(const ArgumentList& arguments, bool registerConsoleHandler) {
   if (extractPayload(true) != 0) fatalMessage(msg::kInternalError, "16");
+  // Here, not in the start-up every process runs: the service host hands its
+  // environment to the application's process, which would apply an entry
+  // such as PATH=${PATH};x a second time. After the extraction, so values
+  // may name the launcher temporary directory; before the JVM search, so a
+  // JAVA_HOME set here counts.
+  applyEnvironmentEntries(config::getConfigStringCopy(key::kEnvironment));
   setNativeLibraryPath(config::getConfigString(key::kNativeLibraryDirectories),
                        config::getConfigFlag(key::kRegisterDllDirectories));
   // Only the service child: a foreground run keeps the default handling, so

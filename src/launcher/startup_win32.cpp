@@ -52,6 +52,10 @@ void setWorkingDirectory() {
 void prepareStartup() {
   processState().launcherTempDirectory.clear();
   loadConfiguration();
+  // As early as the configuration can say it, in every process: a service
+  // is diagnosed without a machine-wide variable, which services see only
+  // after a restart of the machine.
+  if (config::getConfigFlag(key::kDiagnosticLog)) switchLogOn();
   takeRuntimeFlavour();
   if (config::getConfigFlag(key::kReducePath)) reducePath();
   removeJavaOptionsVariablesWhenConfigured();

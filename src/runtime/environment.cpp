@@ -1,5 +1,8 @@
 #include "runtime/environment.h"
 
+#include "base/log_sink.h"
+#include "base/text.h"
+
 namespace zvt {
 
 const wchar_t* const kJavaOptionsVariables[3] = {L"_JAVA_OPTIONS", L"JDK_JAVA_OPTIONS", L"JAVA_TOOL_OPTIONS"};
@@ -39,6 +42,40 @@ std::wstring prefixedPath(const std::wstring& prefix, const std::wstring& curren
   std::wstring result = prefix;
   if (!result.empty() && result.back() != L';') result += L';';
   return result + currentPath;
+}
+
+const char* environmentEntryProblem(const std::wstring& entry) {
+  const size_t equals = entry.find(L'=');
+  if (equals == std::wstring::npos) {
+    return "has no \"=\": write NAME=value to set a variable, or NAME= to remove it";
+  }
+  if (entry.find_first_not_of(L' ') == equals) return "has no name before \"=\": write NAME=value";
+  // Windows keeps blanks as part of a name: "JAVA_HOME =x" would set a
+  // variable nobody reads.
+  if (entry.front() == L' ' || entry[equals - 1] == L' ') {
+    return "has blanks around the name, which would become part of it: write NAME=value, without blanks before "
+           "\"=\"";
+  }
+  return nullptr;
+}
+
+std::vector<EnvironmentEntry> environmentEntries(const std::wstring& stored) {
+  std::vector<EnvironmentEntry> entries;
+  size_t start = 0;
+  while (start < stored.size()) {
+    size_t end = stored.find(L'\n', start);
+    if (end == std::wstring::npos) end = stored.size();
+    const std::wstring line = stored.substr(start, end - start);
+    start = end + 1;
+    if (line.empty()) continue;
+    if (const char* problem = environmentEntryProblem(line)) {
+      logErrorText(L"environment entry \"" + line + L"\" left out: it " + widenBytes(problem));
+      continue;
+    }
+    const size_t equals = line.find(L'=');
+    entries.push_back({line.substr(0, equals), line.substr(equals + 1)});
+  }
+  return entries;
 }
 
 }  // namespace zvt

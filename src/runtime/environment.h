@@ -1,11 +1,13 @@
 // The grammar of environment and search path changes: which PATH entries
-// the reduction keeps, how the native-library prefix joins PATH, and the
-// variables through which users inject VM options. The Win32 operations that
+// the reduction keeps, how the native-library prefix joins PATH, the
+// variables through which users inject VM options, and the variables an
+// application's configuration sets or removes. The Win32 operations that
 // apply them are in environment_win32.h.
 #pragma once
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace zvt {
 
@@ -27,5 +29,23 @@ std::wstring keepWindowsEntries(const std::wstring& path, const std::wstring& wi
 // The native-library prefix followed by the current PATH, with one ";"
 // between them when the prefix does not end in one.
 std::wstring prefixedPath(const std::wstring& prefix, const std::wstring& currentPath);
+
+// One variable of the configured environment: "NAME=value" sets NAME to the
+// value (expanded when applied), "NAME=" removes it, as "set NAME=" does at
+// a command prompt. The stored list holds one entry a line ("\n" between
+// entries), applied in order, so a value may refer to a variable that an
+// earlier entry set.
+struct EnvironmentEntry {
+  std::wstring name;
+  std::wstring value;  // before expansion; empty removes the variable
+};
+
+// Why `entry` is not a "NAME=value" entry, or nullptr when it is. The packer
+// refuses such an entry, the launcher leaves it out.
+const char* environmentEntryProblem(const std::wstring& entry);
+
+// The entries of a stored list in order. Empty lines are skipped; a
+// malformed entry is logged and left out.
+std::vector<EnvironmentEntry> environmentEntries(const std::wstring& stored);
 
 }  // namespace zvt

@@ -108,11 +108,39 @@ bool readProcessPath(std::wstring& value) {
   return false;
 }
 
-bool writeProcessPath(const std::wstring* value, unsigned long* error) {
-  bool ok = SetEnvironmentVariableW(L"PATH", value ? value->c_str() : nullptr) != 0;
+bool writeProcessVariable(const std::wstring& name, const std::wstring* value, unsigned long* error) {
+  bool ok = SetEnvironmentVariableW(name.c_str(), value ? value->c_str() : nullptr) != 0;
   if (!ok && error) *error = GetLastError();
-  putRuntimeEnvironment(L"PATH=" + (value ? *value : std::wstring()));
+  putRuntimeEnvironment(name + L"=" + (value ? *value : std::wstring()));
   return ok;
+}
+
+bool writeProcessPath(const std::wstring* value, unsigned long* error) {
+  return writeProcessVariable(L"PATH", value, error);
+}
+
+void applyEnvironmentEntries(const std::string& stored) {
+  if (stored.empty()) return;
+  for (const EnvironmentEntry& entry : environmentEntries(toWide(stored))) {
+    // Expanded one by one against the environment as the entries before
+    // have left it. ANSI-safe forms, as for the working directory: the JVM
+    // search and older tools read variables through the ANSI functions.
+    std::wstring value = entry.value;
+    expandVariables(value, true);
+    const bool remove = value.empty();
+    unsigned long error = 0;
+    // Removing a variable that is not there fails; that is no error.
+    if (writeProcessVariable(entry.name, remove ? nullptr : &value, &error) ||
+        (remove && error == ERROR_ENVVAR_NOT_FOUND)) {
+      if (remove) {
+        logLine(L"environment: removed %ls", entry.name.c_str());
+      } else {
+        logLine(L"environment: %ls=%ls", entry.name.c_str(), value.c_str());
+      }
+    } else {
+      logError(L"environment: setting %ls failed with error %d", entry.name.c_str(), static_cast<int>(error));
+    }
+  }
 }
 
 void removeDllDirectory(uintptr_t cookie) {

@@ -22,6 +22,12 @@ void setNativeLibraryPath(const std::string& directories, bool registerDllDirect
 // call failed). Callers register only when key 154 asks for it.
 uintptr_t addDllDirectory(const std::string& path);
 
+// Sets (or, for an empty value after expansion, removes) the variables of
+// a stored environment list (key 30321, see environmentEntries) in this
+// process and the C runtime's copy, in order, each value expanded against
+// the environment the entries before have left.
+void applyEnvironmentEntries(const std::string& stored);
+
 // PATH as the process environment holds it; false when it is not set (or
 // could not be read, which the callers treat alike).
 bool readProcessPath(std::wstring& value);
@@ -30,6 +36,8 @@ bool readProcessPath(std::wstring& value);
 // the process environment refused it; the C runtime's copy is written
 // either way.
 bool writeProcessPath(const std::wstring* value, unsigned long* error);
+// The same for any variable.
+bool writeProcessVariable(const std::wstring& name, const std::wstring* value, unsigned long* error);
 void removeDllDirectory(uintptr_t cookie);
 
 }  // namespace zvt

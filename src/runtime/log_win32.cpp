@@ -64,13 +64,9 @@ bool appendToFile(const std::wstring& path, const std::string& bytes, bool trunc
   return bytes.empty() || WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
-// Decides once whether to log and opens a fresh numbered file. Runs inside
-// the lock.
-void setUp(LogState& s) {
-  if (s.started) return;
-  s.started = true;
-  if (!envIsYes(L"QUARN_LOG") && !envIsYes(L"ZENTROVIA_LOG")) return;
-
+// Opens a fresh numbered file and writes its first line. Runs inside the
+// lock.
+void openLogFile(LogState& s) {
   std::wstring dir = logDirectory(tempDirectoryW(false));
   s.path = logFilePath(dir, [](const std::wstring& path) { return fileExists(path); });
 
@@ -83,6 +79,13 @@ void setUp(LogState& s) {
     appendToFile(s.path, bytes, true);  // on failure later lines retry by appending
   }
   s.startMs = nowMs();
+}
+
+// Decides once whether to log. Runs inside the lock.
+void setUp(LogState& s) {
+  if (s.started) return;
+  s.started = true;
+  if (envIsYes(L"QUARN_LOG") || envIsYes(L"ZENTROVIA_LOG")) openLogFile(s);
 }
 
 std::wstring vformat(const wchar_t* format, va_list args) {
@@ -137,6 +140,14 @@ std::wstring logPath() {
   std::wstring path = s.path;
   LeaveCriticalSection(&s.lock);
   return path;
+}
+
+void switchLogOn() {
+  LogState& s = state();
+  EnterCriticalSection(&s.lock);
+  s.started = true;
+  if (s.path.empty()) openLogFile(s);
+  LeaveCriticalSection(&s.lock);
 }
 
 void installLogWriter() { setLogWriter(&writeLine); }

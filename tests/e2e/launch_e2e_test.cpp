@@ -48,7 +48,7 @@ block::Content baseContent(const std::string& vmOptions = "") {
                {128, "B.\\jre;"}};
   if (!vmOptions.empty()) c.entries.push_back({123, vmOptions});
   c.messages = {{1009, L"An internal error occurred (error code: {0})"},
-                {1010, L"Couldn't load main class."},
+                {1010, L"Couldn't load main class {0}."},
                 {1011, L"Couldn't find main method."},
                 {1016, L"No JVM could be found on your system ({0}-bit)."}};
   return c;
@@ -281,7 +281,8 @@ TEST(Launch, AMissingLauncherClassOrMainIsReportedWithItsMessage) {
   LaunchSandbox s(L"launchmissing");
   Launch l = s.run(baseContent("-Dstandin.hideClass=com/zentrovia/runtime/launcher/WinLauncher"), L"/run");
   EXPECT_EQ(1u, l.result.exitCode);
-  EXPECT_TRUE(contains(l.result.err, "Couldn't load main class.")) << l.result.err;
+  EXPECT_TRUE(contains(l.result.err, "Couldn't load main class com.zentrovia.runtime.launcher.WinLauncher."))
+      << l.result.err;
   EXPECT_TRUE(contains(l.log, "ERROR: could not find main class\r\n")) << l.log;
 
   l = s.run(baseContent("-Dstandin.hideMethod=main"), L"/run");
@@ -289,6 +290,46 @@ TEST(Launch, AMissingLauncherClassOrMainIsReportedWithItsMessage) {
   EXPECT_TRUE(contains(l.result.err, "Couldn't find main method.")) << l.result.err;
   EXPECT_TRUE(contains(l.log, "ERROR: could not find main method\r\n")) << l.log;
   EXPECT_EQ(0, l.count("{\"ev\":\"destroy\""));
+}
+
+// The configured environment reaches the JVM's process: a value expanded,
+// one built on an earlier entry, an inherited variable removed, and a Java
+// options variable that the application sets itself although outside ones
+// are ignored. The log setting writes the log without either variable.
+TEST(Launch, TheConfiguredEnvironmentReachesTheJvmAndTheLogSettingLogs) {
+  LaunchSandbox s(L"launchenv");
+  block::Content c = baseContent("-Dstandin.env=ZVT_SET,ZVT_CHAIN,ZVT_GONE,JAVA_TOOL_OPTIONS");
+  c.entries.push_back({10012, "1"});
+  c.entries.push_back({30321,
+                       "ZVT_SET=${launcher:sys.launcherDirectory}app\nZVT_CHAIN=${ZVT_SET};x\nZVT_GONE=\n"
+                       "JAVA_TOOL_OPTIONS=-Dfrom.config=1"});
+  test::RunOptions o;
+  o.setEnv[L"ZVT_GONE"] = L"inherited";
+  o.setEnv[L"JAVA_TOOL_OPTIONS"] = L"-Dfrom.outside=1";
+  Launch l = s.run(c, L"/run", o);
+  ASSERT_EQ(0u, l.result.exitCode) << l.result.err << l.log;
+  const std::wstring app = s.box.dir() + L"\\app";
+  const int env = l.find({"{\"ev\":\"env\""});
+  ASSERT_GE(env, 0) << l.traceText();
+  EXPECT_TRUE(contains(l.trace[env], "\"ZVT_SET\":" + json(app) + ",")) << l.trace[env];
+  EXPECT_TRUE(contains(l.trace[env], "\"ZVT_CHAIN\":" + json(app + L";x") + ",")) << l.trace[env];
+  EXPECT_TRUE(contains(l.trace[env], "\"ZVT_GONE\":null,")) << l.trace[env];
+  EXPECT_TRUE(contains(l.trace[env], "\"JAVA_TOOL_OPTIONS\":\"-Dfrom.config=1\",")) << l.trace[env];
+  EXPECT_TRUE(contains(l.log, "] environment: removed ZVT_GONE\r\n")) << l.log;
+
+  c.entries.push_back({30322, "1"});
+  s.exe = s.box.pack(c);
+  DeleteFileW(s.box.file(L"tmp\\zvt_nlog_1.log").c_str());
+  test::RunOptions quiet;
+  quiet.unsetEnv = {L"QUARN_LOG", L"ZENTROVIA_LOG"};
+  test::RunResult r = s.box.run(s.exe, L"/run", quiet);
+  EXPECT_EQ(0u, r.exitCode) << r.err;
+  const std::string log = s.box.log();
+  EXPECT_EQ(0u, log.find("\xEF\xBB\xBF"
+                         "Started executable "))
+      << log;
+  EXPECT_TRUE(contains(log, "] command line ")) << log;
+  EXPECT_TRUE(contains(log, "] launch done\r\n")) << log;
 }
 
 TEST(Launch, RunSwitchesRedirectionOffAndRunRedirectDoesNot) {

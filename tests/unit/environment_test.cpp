@@ -1,7 +1,10 @@
-// The PATH reduction filter and the native-library prefix.
+// The PATH reduction filter, the native-library prefix and the configured
+// environment entries.
 #include "runtime/environment.h"
 
 #include <gtest/gtest.h>
+
+#include "log_capture.h"
 
 namespace zvt {
 namespace {
@@ -33,6 +36,30 @@ TEST(NativeLibraryPath, PrefixGetsOneSeparator) {
   EXPECT_EQ(L"a;C:\\old", prefixedPath(L"a;", L"C:\\old"));
   EXPECT_EQ(L"C:\\old", prefixedPath(L"", L"C:\\old"));
   EXPECT_EQ(L"a;", prefixedPath(L"a", L""));
+}
+
+TEST(EnvironmentEntries, NameValueLinesInOrderMalformedOnesLeftOutAndLogged) {
+  test::LogCapture log;
+  std::vector<EnvironmentEntry> entries = environmentEntries(
+      L"JAVA_HOME=C:\\jre\nPATH=${PATH};C:\\x\n\nA=b=c\nJAVA_TOOL_OPTIONS=\nno-equals\n=x\n  =x\nX =1\n Y=1\n"
+      L"Z= kept\nPATH=last");
+  std::vector<std::pair<std::wstring, std::wstring>> got;
+  for (const EnvironmentEntry& e : entries) got.push_back({e.name, e.value});
+  EXPECT_EQ((std::vector<std::pair<std::wstring, std::wstring>>{{L"JAVA_HOME", L"C:\\jre"},
+                                                                {L"PATH", L"${PATH};C:\\x"},
+                                                                {L"A", L"b=c"},
+                                                                {L"JAVA_TOOL_OPTIONS", L""},
+                                                                {L"Z", L" kept"},
+                                                                {L"PATH", L"last"}}),
+            got);
+  EXPECT_EQ(5u, log.lines().size());
+  EXPECT_TRUE(
+      log.contains(L"ERROR: environment entry \"X =1\" left out: it has blanks around the name, which "
+                   L"would become part of it: write NAME=value, without blanks before \"=\""));
+  EXPECT_TRUE(
+      log.contains(L"ERROR: environment entry \"  =x\" left out: it has no name before \"=\": write "
+                   L"NAME=value"));
+  EXPECT_TRUE(environmentEntries(L"").empty());
 }
 
 }  // namespace

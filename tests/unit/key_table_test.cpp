@@ -53,7 +53,7 @@ TEST(MessageTable, DefaultsCarryTheirPlaceholders) {
   size_t count = 0;
   const MessageInfo* messages = messageTable(count);
   for (size_t i = 1; i < count; ++i) EXPECT_LT(messages[i - 1].id, messages[i].id);
-  for (uint32_t id : {1006u, 1008u, 1009u, 1016u, 1017u, 1019u}) {
+  for (uint32_t id : {1006u, 1008u, 1009u, 1010u, 1016u, 1017u, 1019u}) {
     EXPECT_NE(std::wstring::npos, std::wstring(messageInfo(id)->defaultText).find(L"{0}")) << id;
   }
   EXPECT_EQ(std::wstring(L"Error"), messageInfo(1000)->defaultText);

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <regex>
 #include <sstream>
 
 #include "base/pe_machine.h"
@@ -92,6 +93,13 @@ TEST_F(Cli, HelpGoesToStandardOutputAndListsTheCommands) {
     EXPECT_NE(std::string::npos, r.err.find("zvtpack --help")) << r.err;
     EXPECT_TRUE(endsWithNothingWritten(r)) << r.err;
   }
+}
+
+TEST_F(Cli, VersionIsOneLineWithTheReleaseNumber) {
+  Outcome r = zvtpack({"--version"});
+  EXPECT_EQ(0, r.code);
+  EXPECT_TRUE(r.err.empty()) << r.err;
+  EXPECT_TRUE(std::regex_match(r.out, std::regex("zvtpack [0-9]+\\.[0-9]+\\.[0-9]+\n"))) << r.out;
 }
 
 TEST_F(Cli, KeysListsEverySettingName) {

@@ -52,6 +52,9 @@ Sample sampleFor(const config::KeyInfo& k) {
       return {"'.\\svc-user'", ".\\svc-user"};
     case ValueKind::RestartDelay:
       return {"4294967", "4294967"};
+    case ValueKind::Environment:
+      return {"['APP=${launcher:sys.launcherDirectory}', 'PATH=${PATH};C:\\x', 'JAVA_TOOL_OPTIONS=']",
+              "APP=${launcher:sys.launcherDirectory}\nPATH=${PATH};C:\\x\nJAVA_TOOL_OPTIONS="};
     default:
       return {nullptr, nullptr};
   }
@@ -530,6 +533,14 @@ TEST(Checks, EntriesTheLauncherWouldMisread) {
       {"[launcher]\nnative-library-directories = ['bin;lib']\n",
        "2:35: error: launcher.native-library-directories: "
        "\";\" separates the entries"},
+      {"[launcher]\nenvironment = ['A=1', 'JAVA_HOME']\n",
+       "2:23: error: launcher.environment: \"JAVA_HOME\" has no \"=\": write NAME=value to set a variable, or NAME= "
+       "to remove it"},
+      {"[launcher]\nenvironment = ['JAVA_HOME = C:\\jre']\n",
+       "2:16: error: launcher.environment: \"JAVA_HOME = C:\\jre\" has blanks around the name, which would become "
+       "part of it: write NAME=value, without blanks before \"=\": 'JAVA_HOME=C:\\jre'"},
+      {"[launcher]\nenvironment = ['=C:=C:\\x']\n", "2:16: error: launcher.environment: \"=C:=C:\\x\" has no name"},
+      {"[launcher]\nenvironment = 'A=1'\n", "write it as an array: environment = [\"A=1\"]"},
   });
 }
 

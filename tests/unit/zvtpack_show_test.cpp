@@ -123,6 +123,28 @@ TEST(Show, ServiceAccountAndRecoverySettingsRoundTrip) {
   }
 }
 
+// The environment list comes back as its entries, one string each; a stored
+// list with an entry the packer refuses (an empty line, a line without "=")
+// comes back raw. Both pack to the same block.
+TEST(Show, EnvironmentEntriesRoundTrip) {
+  block::Content c;
+  c.entries = {{30321, "APP=${launcher:sys.launcherDirectory}\nPATH=${PATH};C:\\x\nJAVA_TOOL_OPTIONS="}};
+  c.messages = {{1000, L"Error"}};
+  Shown s = showAndCheck(c);
+  ASSERT_TRUE(s.again.ok) << s.again.errors << s.result.text;
+  EXPECT_EQ(block::write(c), block::write(s.again.plan.content)) << s.result.text;
+  EXPECT_NE(std::string::npos,
+            s.result.text.find("environment = [\"APP=${launcher:sys.launcherDirectory}\", 'PATH=${PATH};C:\\x', "
+                               "\"JAVA_TOOL_OPTIONS=\"]\n"))
+      << s.result.text;
+
+  c.entries = {{30321, "A=1\n\nB"}};
+  Shown raw = showAndCheck(c);
+  ASSERT_TRUE(raw.again.ok) << raw.again.errors << raw.result.text;
+  EXPECT_EQ(block::write(c), block::write(raw.again.plan.content)) << raw.result.text;
+  EXPECT_NE(std::string::npos, raw.result.text.find("30321 = ")) << raw.result.text;
+}
+
 // What the block holds, not what was meant: a value that an escape turned
 // into a line feed and a tab shows as those bytes.
 TEST(Show, PrintsExactlyWhatTheBlockHolds) {

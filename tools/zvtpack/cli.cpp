@@ -46,6 +46,8 @@ Usage:
       list every setting name (--markdown: the full configuration reference)
   zvtpack --help
       this text
+  zvtpack --version
+      the version of zvtpack and of the templates it ships with
 
 Three steps: zvtpack init myservice.toml; edit it; zvtpack pack zvtsvc.exe
 myservice.toml myservice.exe. Settings: docs/configuration.md.
@@ -411,6 +413,10 @@ int runZvtpack(const std::vector<std::string>& arguments, std::string& out, std:
   std::vector<std::string> rest(arguments.begin() + 1, arguments.end());
   if (command == "--help" || command == "-h" || command == "help" || command == "/?") {
     out += kHelp;
+    return kOk;
+  }
+  if (command == "--version") {
+    out += std::string("zvtpack ") + ZVT_VERSION + "\n";
     return kOk;
   }
   if (command == "pack") return pack(rest, io, installDirectory);

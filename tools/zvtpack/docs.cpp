@@ -40,6 +40,8 @@ std::string typeOf(const KeyInfo& k) {
       return "search entries";
     case ValueKind::DirectoryList:
       return "array of strings";
+    case ValueKind::Environment:
+      return "array of \"NAME=value\" strings";
     case ValueKind::ServiceName:
       return "service name";
     case ValueKind::Dependencies:
@@ -281,6 +283,22 @@ exits with 1: nothing half-installed stays behind.
 
 )";
 
+const char* const kDiagnosticLog = R"(## Diagnostic log
+
+The launcher writes a diagnostic log when `QUARN_LOG` or `ZENTROVIA_LOG` is
+`yes` in its environment, or when it was packed with
+`launcher.diagnostic-log = true`. A service sees a variable of the machine's
+environment only after Windows has been restarted; the setting needs only the
+repacked launcher in place and a restart of the service. Every process of the
+launcher then writes its own `zvt_nlog_<n>.log` (the numbers go on from the
+files already there) in the temporary directory of the account it runs as:
+for a service under LocalSystem usually `C:\Windows\Temp`. The log shows the
+Java runtimes tried with their verdicts, the VM options, the environment
+entries applied and every error. Switch it off again for normal operation:
+each start adds files, up to 1000.
+
+)";
+
 const char* const kStructured = R"(## Structured values
 
 ### Class-path and module-path entries
@@ -313,6 +331,42 @@ the block) and an `env` name cannot hold "=".
 | `{ env = "JAVA_HOME" }` | the Java home named by an environment variable |
 | `{ registry = true }` | runtimes registered with Windows |
 | `{ search-path = true }` | `java.exe` on the executable search path |
+
+### Environment variables
+
+`launcher.environment` is an array of `"NAME=value"` strings, applied in order
+in the launcher's own process before it looks for Java, so that the JVM
+search, the Java application and every process it starts see them; a service
+gets them without a change to the machine's environment:
+
+```toml
+[launcher]
+environment = [
+  "APP_HOME=${launcher:sys.launcherDirectory}",
+  "JAVA_HOME=${APP_HOME}jre",
+  'PATH=${PATH};C:\tools',
+  "JAVA_TOOL_OPTIONS=",
+]
+```
+
+- `"NAME=value"` sets the variable; `"NAME="` removes it, as `set NAME=` does
+  at a command prompt. A value that expands to nothing removes it as well.
+- Values are expanded like the other settings, each against the environment
+  the entries before it have left: an entry can build on an earlier one or on
+  the variable's own old value. A variable that is not defined stays as
+  written (`${NOT_SET}`).
+- They apply when the application runs (`/run`, `/run-redirect` and the
+  service's application process), after `launcher.reduce-path` and
+  `java.ignore-options-variables` (a Java options variable set here counts,
+  outside ones are still ignored), and before
+  `launcher.native-library-directories` go in front of PATH. The service
+  commands (`/install`, `/start`, ...) do not apply them.
+- An entry without "=", with an empty name, or with blanks around the name
+  (`"JAVA_HOME = C:\jre"` would set a variable named `JAVA_HOME `) is
+  refused with the entry as it should be written.
+- `QUARN_LOG` or `ZENTROVIA_LOG` set here reach only the processes the
+  application starts: the launcher has decided about its own log by then.
+  Use `launcher.diagnostic-log = true` for that.
 
 ### Version bounds
 
@@ -433,6 +487,7 @@ std::string configurationReference() {
   for (const auto& s : sections) out += "\n### [" + std::string(s[0]) + "]: " + s[1] + "\n\n" + sectionTable(s[0]);
   out += "\nKeys 2002 and 2003 (number and names of included files) are written by the packer from `[[files]]`.\n\n";
   out += kServiceNotes;
+  out += kDiagnosticLog;
   out += kStructured;
   out += messageTableDoc();
   out += kLocalized;

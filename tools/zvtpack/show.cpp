@@ -148,6 +148,9 @@ bool namedValue(const KeyInfo& info, const CodePage& cp, const std::string& valu
     case ValueKind::Dependencies:
       out = listNode(cp, value, ',', ok);
       break;
+    case ValueKind::Environment:
+      out = listNode(cp, value, '\n', ok);
+      break;
     case ValueKind::Colour: {
       std::vector<int64_t> parts;
       if (!parseColour(value, parts)) return false;

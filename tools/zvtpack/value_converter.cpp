@@ -5,6 +5,7 @@
 
 #include "base/arguments.h"
 #include "base/text.h"
+#include "runtime/environment.h"
 #include "runtime/message_format.h"
 #include "service/install_options.h"
 #include "service/service_name.h"
@@ -280,6 +281,8 @@ const char* exampleOf(const KeyInfo& info) {
       return "[{ home = \"jre\", local = true }, { registry = true }]";
     case ValueKind::DirectoryList:
       return "[\"bin\", \"native\"]";
+    case ValueKind::Environment:
+      return "[\"APP_HOME=${launcher:sys.launcherDirectory}\", \"JAVA_TOOL_OPTIONS=\"]";
     case ValueKind::ServiceName:
       return "\"MyService\"";
     case ValueKind::Dependencies:
@@ -300,7 +303,8 @@ bool Converter::entry(const KeyInfo& info, const Node& v, std::string& out) {
   const size_t dot = name.rfind('.');
   const Setting outer = setting_;
   setting_ = Setting{&v, dot == std::string::npos ? name : name.substr(dot + 1), exampleOf(info),
-                     info.kind == ValueKind::DirectoryList || info.kind == ValueKind::Dependencies};
+                     info.kind == ValueKind::DirectoryList || info.kind == ValueKind::Dependencies ||
+                         info.kind == ValueKind::Environment};
   const bool ok = convertEntry(info, v, out);
   setting_ = outer;
   return ok;
@@ -352,6 +356,8 @@ bool Converter::convertEntry(const KeyInfo& info, const Node& v, std::string& ou
     }
     case ValueKind::Dependencies:
       return dependencies(info, v, out);
+    case ValueKind::Environment:
+      return environment(info, v, out);
     case ValueKind::Colour:
       return colour(info, v, out);
     case ValueKind::ServiceAccount: {
@@ -625,6 +631,49 @@ bool Converter::dependencies(const KeyInfo& info, const Node& v, std::string& ou
       continue;
     }
     out += (out.empty() ? "" : ",") + part;
+  }
+  return ok && capacityFits(v, name, info.capacity, out);
+}
+
+namespace {
+
+// "NAME = value" as the entry the writer meant: without the blanks around
+// the name and the "=".
+std::string withoutBlanksAroundName(const std::string& entry) {
+  const size_t equals = entry.find('=');
+  const size_t nameStart = entry.find_first_not_of(' ');
+  const size_t nameEnd = entry.find_last_not_of(' ', equals - 1);
+  const size_t valueStart = entry.find_first_not_of(' ', equals + 1);
+  return entry.substr(nameStart, nameEnd + 1 - nameStart) + "=" +
+         (valueStart == std::string::npos ? std::string() : entry.substr(valueStart));
+}
+
+}  // namespace
+
+bool Converter::environment(const KeyInfo& info, const Node& v, std::string& out) {
+  const std::string name = info.name;
+  if (!expect(v, Node::Type::Array, name, "an array of \"NAME=value\" strings")) return false;
+  bool ok = true;
+  out.clear();
+  for (const Node& item : v.items) {
+    std::string part;
+    if (!text(item, name, Reading::Narrow, 0, part)) {
+      ok = false;
+      continue;
+    }
+    // Names and "=" are ASCII, which every code page stores as it is.
+    if (const char* problem = environmentEntryProblem(widenBytes(part))) {
+      std::string message = quoted(item.string) + " " + problem;
+      const size_t equals = item.string.find('=');
+      if (equals != std::string::npos && item.string.find_first_not_of(' ') < equals) {
+        const std::string fixed = withoutBlanksAroundName(item.string);
+        if (fixed != item.string) message += ": " + tomlString(fixed);
+      }
+      fail(item.pos, name, message);
+      ok = false;
+      continue;
+    }
+    out += (out.empty() ? "" : "\n") + part;
   }
   return ok && capacityFits(v, name, info.capacity, out);
 }

@@ -67,6 +67,7 @@ class Converter {
   bool searchSequence(const config::KeyInfo& info, const Node& v, std::string& out);
   bool directoryList(const config::KeyInfo& info, const Node& v, std::string& out);
   bool dependencies(const config::KeyInfo& info, const Node& v, std::string& out);
+  bool environment(const config::KeyInfo& info, const Node& v, std::string& out);
   bool colour(const config::KeyInfo& info, const Node& v, std::string& out);
   bool messageUnits(const Node& v, const std::string& name, std::wstring& out);
   bool messageFits(const Node& v, const std::string& name, const std::wstring& text);

@@ -133,8 +133,19 @@ class LoadedHelperLibrary : public jni::HelperLibrary {
   RegisterNativesFunction registerNatives_;
 };
 
+// The class as Java names it ("com.example.Main"), for the user's message.
+std::wstring javaClassName(const char* jniName) {
+  std::wstring name = widenBytes(jniName);
+  for (wchar_t& c : name) {
+    if (c == L'/') c = L'.';
+  }
+  return name;
+}
+
 class LauncherJvmThreadHost : public jni::JvmThreadHost {
  public:
+  explicit LauncherJvmThreadHost(bool zentroviaFlavour) : zentroviaFlavour_(zentroviaFlavour) {}
+
   void line(const std::string& text) override { logLine(L"%ls", utf8ToUtf16(text).c_str()); }
   void error(const std::string& text) override { logError(L"%ls", utf8ToUtf16(text).c_str()); }
 
@@ -160,8 +171,12 @@ class LauncherJvmThreadHost : public jni::JvmThreadHost {
 
   [[noreturn]] void mainUnavailable(jni::MainOutcome outcome) override {
     switch (outcome) {
-      case jni::MainOutcome::ClassMissing:
-        fatalMessageW(msg::kMainClassNotLoaded);
+      case jni::MainOutcome::ClassMissing: {
+        // The launcher class is what failed to load: the runtime jar is not
+        // on the class path. Its name tells the user which jar to look for.
+        const std::wstring name = javaClassName(jni::launcherClassName(zentroviaFlavour_));
+        fatalMessageW(msg::kMainClassNotLoaded, &name);
+      }
       case jni::MainOutcome::MethodMissing:
         fatalMessageW(msg::kMainMethodNotFound);
       case jni::MainOutcome::ArrayFailed:
@@ -170,11 +185,15 @@ class LauncherJvmThreadHost : public jni::JvmThreadHost {
         fatalMessage(msg::kInternalError, "JavaVMLauncher jstr");
     }
   }
+
+ private:
+  bool zentroviaFlavour_;
 };
 
 DWORD WINAPI jvmThread(LPVOID param) {
-  LauncherJvmThreadHost host;
-  return jni::runJvm(*static_cast<jni::JvmLaunchRequest*>(param), host) ? 1 : 0;
+  const jni::JvmLaunchRequest& request = *static_cast<jni::JvmLaunchRequest*>(param);
+  LauncherJvmThreadHost host(request.zentroviaFlavour);
+  return jni::runJvm(request, host) ? 1 : 0;
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "json_line.h"
+
 namespace standin {
 
 std::wstring exePath() {
@@ -93,6 +95,14 @@ bool appendToFile(const std::wstring& path, const std::string& bytes) {
   BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
   CloseHandle(file);
   return ok && written == bytes.size();
+}
+
+std::string variableJson(const std::wstring& name) {
+  wchar_t value[4096];
+  SetLastError(ERROR_SUCCESS);
+  DWORD n = GetEnvironmentVariableW(name.c_str(), value, 4096);
+  bool defined = n > 0 || GetLastError() != ERROR_ENVVAR_NOT_FOUND;
+  return defined && n < 4096 ? jsonString(utf8(value)) : "null";
 }
 
 }  // namespace standin

@@ -36,6 +36,10 @@ long readIntFile(const std::wstring& path, long fallback);
 // Appends bytes in one write; creates the file (not its directory).
 bool appendToFile(const std::wstring& path, const std::string& bytes);
 
+// A variable as this process sees it, as JSON: its value as a string, or
+// null when it is absent (so "absent" and "empty" differ).
+std::string variableJson(const std::wstring& name);
+
 // The launcher's own conversion (base/text), under the names the stand-in
 // uses throughout.
 inline std::string utf8(const std::wstring& text) {

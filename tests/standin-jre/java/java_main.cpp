@@ -40,12 +40,7 @@ void traceProbe() {
   line.number("pid", static_cast<int64_t>(GetCurrentProcessId()));
   line.text("cmd", utf8(commandTail()));
   for (const wchar_t* name : {L"_JAVA_OPTIONS", L"JAVA_TOOL_OPTIONS", L"JDK_JAVA_OPTIONS"}) {
-    wchar_t value[4096];
-    SetLastError(ERROR_SUCCESS);
-    DWORD n = GetEnvironmentVariableW(name, value, 4096);
-    bool defined = n > 0 || GetLastError() != ERROR_ENVVAR_NOT_FOUND;
-    // Absent variables are recorded as null, so "absent" and "empty" differ.
-    line.raw(utf8(name).c_str(), defined && n < 4096 ? jsonString(utf8(value)) : "null");
+    line.raw(utf8(name).c_str(), variableJson(name));
   }
   line.flag("stdin", hasHandle(STD_INPUT_HANDLE));
   line.flag("stdout", hasHandle(STD_OUTPUT_HANDLE));

@@ -224,6 +224,13 @@ jint create(JavaVM** pvm, void** penv, void* vargs, int64_t entryUs) {
     return JNI_ERR;
   }
   setProperties(options);
+  // The variables a test asks about, as the JVM's process sees them.
+  std::set<std::string> variables = splitList(property("standin.env"));
+  if (!variables.empty()) {
+    JsonLine env("env");
+    for (const std::string& name : variables) env.raw(name.c_str(), variableJson(widen(name)));
+    trace(env);
+  }
   std::string failure = property("standin.failCreate");
   if (!failure.empty()) {
     jint code = static_cast<jint>(propertyInt("standin.failCreate", JNI_ERR));

@@ -1,5 +1,7 @@
 #include "discovery_fixture.h"
 
+#include <cstdio>
+
 #include "base/handle.h"
 #include "base/log_sink.h"
 #include "base/registry_win32.h"
@@ -48,6 +50,10 @@ LogLines::LogLines() {
 }
 LogLines::~LogLines() {
   setLogWriter(nullptr);
+  // A failed check is explained by what the code logged on the way to it
+  // (a probe that could not start, a cache entry refused).
+  if (::testing::Test::HasFailure())
+    for (const auto& line : captured()) std::fprintf(stderr, "  log: %s\n", toNarrow(line).c_str());
 }
 
 bool LogLines::contains(const std::wstring& line) const {
