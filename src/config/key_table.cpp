@@ -238,6 +238,25 @@ const KeyInfo kKeys[] = {
      "directory when no template is named, and refuses a template of the other width. The launcher does not read "
      "it; show prints it back from the packed launcher.",
      "launcher.architecture", ValueKind::Choice, "x86", CHOICES(kArchitectures)},
+    // A launcher that carries its runtime classes, and log files that rotate (30301-30319).
+    {30301, Accessor::Int, 0,
+     "Pack zvtruntime.jar into the launcher as an included file, so that the launcher needs nothing beside it "
+     "but the application's own files. zvtpack pack takes the jar from its own directory and stores it under the "
+     "name of the flavour's runtime module (com.zentrovia.runtime.jar or com.quarn.runtime.jar), which the "
+     "launcher extracts into its temporary directory and puts on the class path (or on the module path, where "
+     "that name is the module's name). The launcher then leaves "
+     "<installation-directory>\\.zentrovia\\zvtruntime.jar out. false: the application installs the jar itself "
+     "(beside the launcher under .zentrovia\\ in the zentrovia flavour, or on the class path).",
+     "launcher.include-runtime", F, "true: zvtpack pack includes the jar and stores this key as 1"},
+    {30302, Accessor::Int, 0,
+     "Size in KiB at which the runtime classes rotate a log file (logs.error-file, logs.output-file): the file "
+     "becomes <name>.1, an older <name>.1 becomes <name>.2 and so on, and writing goes on in a new file. 0 never "
+     "rotates.",
+     "logs.rotate-size-kib", ValueKind::Count, "0: the log files grow without limit"},
+    {30303, Accessor::Int, 0,
+     "How many rotated files (<name>.1 to <name>.N) logs.rotate-size-kib keeps beside the current one; older ones "
+     "are deleted. 0 keeps none: a full log file starts afresh.",
+     "logs.rotate-keep", ValueKind::Count, "5"},
     // The application's environment and the launcher's own log (30321-30339).
     {30321, Accessor::Copy, 0,
      "Environment variables the launcher sets in its own process before it looks for Java, so that the JVM search "

@@ -87,6 +87,11 @@ constexpr uint32_t kRecoveryResetAfter = 30110;
 constexpr uint32_t kRecoveryCountErrorExits = 30111;
 // The launcher's width: the packer's choice of template (not read by the launcher).
 constexpr uint32_t kLauncherArchitecture = 30201;
+// The runtime classes packed into the launcher (written by the packer), and
+// the rotation of the log files the runtime classes write.
+constexpr uint32_t kRuntimeIncluded = 30301;
+constexpr uint32_t kLogRotateSizeKib = 30302;
+constexpr uint32_t kLogRotateKeep = 30303;
 // The application's environment and the launcher's own log switch.
 constexpr uint32_t kEnvironment = 30321;
 constexpr uint32_t kDiagnosticLog = 30322;

@@ -141,6 +141,9 @@ TEST(PackerOnWindows, TakesTheTemplateBesideItself) {
   ASSERT_TRUE(CreateDirectoryW(box.file(L"install").c_str(), nullptr));
   ASSERT_TRUE(CopyFileW(g_packer.c_str(), box.file(L"install\\zvtpack.exe").c_str(), TRUE));
   ASSERT_TRUE(CopyFileW(g_template.c_str(), box.file(std::wstring(L"install\\") + name).c_str(), TRUE));
+  // The runtime jar the packer packs into every launcher lies beside it too.
+  const std::wstring jar = g_packer.substr(0, g_packer.find_last_of(L"/\\") + 1) + L"zvtruntime.jar";
+  ASSERT_TRUE(CopyFileW(jar.c_str(), box.file(L"install\\zvtruntime.jar").c_str(), TRUE));
   ASSERT_TRUE(test::writeFileBytes(box.file(L"svc.toml"), "[service]\nname = \"Svc\"\n[application]\nmain-class = "
                                                           "\"a.Main\"\n[launcher]\n" + kArchitecture));
   test::RunOptions options;

@@ -14,7 +14,8 @@
 // probe:splash (key 108), probe:helper=none|registers|fails|noexport,
 // probe:keep-jvm (no DestroyJavaVM), probe:main=<class>, probe:module-mode,
 // probe:kind=<n>, probe:err=<file>, probe:out=<file>, probe:fresh,
-// probe:app-args=<text>, probe:j-options (key 125), probe:params-as-given
+// probe:app-args=<text>, probe:j-options (key 125), probe:params-as-given,
+// probe:rotate=<KiB>,<files kept> (the log rotation settings)
 // (the program arguments are main's parameters as they stand).
 //
 // Output lines: "LOG: text" and "ERR: text" from the conversation,
@@ -68,6 +69,8 @@ struct ProbeSettings {
   zvt::ArgumentList programArguments;
   bool splash = false;
   bool destroy = true;
+  int rotateKib = 0;
+  int rotateKeep = 0;
 };
 
 bool parse(int argc, char** argv, ProbeSettings& s) {
@@ -108,6 +111,10 @@ bool parse(int argc, char** argv, ProbeSettings& s) {
     } else if (!flagValue(a, "out").empty()) {
       s.values.outputLogEnabled = true;
       s.values.outputLogFile = zvt::utf8ToUtf16(flagValue(a, "out"));
+    } else if (!flagValue(a, "rotate").empty()) {
+      const std::string value = flagValue(a, "rotate");
+      s.rotateKib = std::atoi(value.c_str());
+      s.rotateKeep = std::atoi(value.c_str() + value.find(',') + 1);
     } else if (!flagValue(a, "app-args").empty()) {
       s.values.applicationArguments = zvt::utf8ToUtf16(flagValue(a, "app-args"));
     } else {
@@ -243,6 +250,7 @@ int main(int argc, char** argv) {
   if (const char* path = std::getenv("PATH")) values.path = path;
   values.manpathDefined = std::getenv("MANPATH") != nullptr;
   values.consoleOutputCodePage = 65001;
+  zvt::setLogRotation(values, settings.rotateKib, settings.rotateKeep);
   std::vector<std::string> options = zvt::buildSystemProperties(values);
   for (const std::string& option : options) std::printf("property %s\n", option.c_str());
   options.insert(options.end(), settings.vmOptions.begin(), settings.vmOptions.end());

@@ -3,6 +3,7 @@
 // real OpenJDK JVM and the real zvtruntime.jar: class and method names and
 // descriptors are checked by a JVM, not by ourselves.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -173,6 +174,103 @@ TEST_F(JvmThread, LogFilesAppendOrStartFreshAndSpecialNamesAreLeftAlone) {
   ASSERT_EQ(r.exitCode, 0);
   EXPECT_TRUE(has(r.err, "stderr-line"));
   EXPECT_NE(access(path("err2.log").c_str(), F_OK), 0);
+}
+
+// The lines of a log file, in order.
+std::vector<std::string> linesOf(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// Directories of a log file are created; with the rotation settings a full
+// file moves to .1 (an older .1 to .2, ...) at a line end, the newest lines
+// stay, and no more files are kept than configured.
+TEST_F(JvmThread, LogFilesGetTheirDirectoriesAndRotateBySize) {
+  const std::string err = path("logs/deep/err.log");
+  const std::string out = path("logs/out.log");
+  // 100 lines of 50 bytes per stream, files of 1 KiB, two kept.
+  RunResult r = probe({kQuarn, "probe:main=zvt.testapp.LoggingApp", "probe:err=" + err, "probe:out=" + out,
+                       "probe:rotate=1,2", classPath()},
+                      {"svc", "100", "50"});
+  ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
+  EXPECT_TRUE(has(r.out, "property -Dquarn.logRotateBytes=1024\nproperty -Dquarn.logKeepFiles=2\n")) << r.out;
+  for (const std::string& log : {err, out}) {
+    SCOPED_TRACE(log);
+    EXPECT_NE(access((log + ".3").c_str(), F_OK), 0);
+    std::vector<std::string> kept;
+    for (const std::string& name : {log + ".2", log + ".1", log}) {
+      std::ifstream in(name, std::ios::binary);
+      ASSERT_TRUE(in.good()) << name;
+      std::stringstream text;
+      text << in.rdbuf();
+      EXPECT_LE(text.str().size(), 1025u) << name;
+      ASSERT_FALSE(text.str().empty());
+      EXPECT_EQ('\n', text.str().back()) << name << " ends inside a line";
+      for (const std::string& line : linesOf(text.str())) kept.push_back(line);
+    }
+    // The newest lines, none missing in between, each whole.
+    ASSERT_GE(kept.size(), 40u);
+    for (size_t i = 0; i < kept.size(); ++i) {
+      const std::string number = std::to_string(100 - kept.size() + i);
+      EXPECT_EQ(0u, kept[i].find(log == err ? "err  " + number + " ." : "out  " + number + " .")) << kept[i];
+      EXPECT_EQ(49u, kept[i].size()) << kept[i];
+    }
+  }
+  // None kept: the full file starts afresh.
+  r = probe(
+      {kQuarn, "probe:main=zvt.testapp.LoggingApp", "probe:err=" + path("solo.log"), "probe:rotate=1,0", classPath()},
+      {"svc", "100", "50"});
+  ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
+  EXPECT_NE(access(path("solo.log.1").c_str(), F_OK), 0);
+  EXPECT_LE(read("solo.log").size(), 1025u);
+  EXPECT_TRUE(has(read("solo.log"), "err  99 .")) << read("solo.log");
+}
+
+// A log file that cannot be opened (its name is a directory, or its
+// directory cannot be made) is reported with its path on the original
+// standard error, and the application runs on without that redirection.
+TEST_F(JvmThread, ALogFileThatCannotBeOpenedIsReportedAndTheApplicationRunsOn) {
+  ASSERT_EQ(0, mkdir(path("adir").c_str(), 0700));
+  write("afile", "x");
+  RunResult r = probe({kQuarn, "probe:main=zvt.testapp.RecordingApp", "probe:err=" + path("adir"),
+                       "probe:out=" + path("afile/out.log"), classPath()},
+                      {"svc"});
+  ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
+  EXPECT_TRUE(has(r.err, "Cannot open the log file " + path("adir") + " for standard error (")) << r.err;
+  EXPECT_TRUE(has(r.err, "); standard error is not redirected.\n")) << r.err;
+  EXPECT_TRUE(has(r.err, "Cannot open the log file " + path("afile/out.log") +
+                             " for standard output (cannot create "
+                             "the directory " +
+                             path("afile") + "); standard output is not redirected.\n"))
+      << r.err;
+  EXPECT_TRUE(has(r.err, "stderr-line"));
+  EXPECT_TRUE(has(r.out, "stdout-line"));
+  EXPECT_TRUE(has(read("out.txt"), "first=svc\n"));
+}
+
+// Packed into the launcher, the runtime jar is named after the flavour's
+// runtime module; on the module path that name is the module's, so the
+// launcher's --add-modules finds it in both flavours.
+TEST_F(JvmThread, TheRuntimeJarNamedAfterItsModuleServesModuleMode) {
+  for (bool zentrovia : {true, false}) {
+    SCOPED_TRACE(zentrovia ? "zentrovia" : "quarn");
+    const std::string runtime = zentrovia ? "com.zentrovia.runtime" : "com.quarn.runtime";
+    ASSERT_EQ(0, std::system(("cp '" ZVT_RUNTIME_JAR "' '" + path(runtime + ".jar") + "'").c_str()));
+    std::vector<std::string> options = {
+        "probe:main=zvt.testmodule/zvt.testmodule.ModuleMain",
+        "probe:module-mode",
+        "-Djava.class.path=",
+        std::string("--module-path=") + ZVT_TEST_MODULE_JAR + ":" + path(runtime + ".jar"),
+        "--add-opens=zvt.testmodule/zvt.testmodule=" + runtime,
+        "--add-modules=zvt.testmodule," + runtime};
+    if (!zentrovia) options.push_back(kQuarn);
+    RunResult r = probe(options, {"svc", "a"});
+    ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
+    EXPECT_EQ(read("out.txt"), "module=zvt.testmodule\nargs=a\n");
+    unlink(path(runtime + ".jar").c_str());
+  }
 }
 
 TEST_F(JvmThread, ModuleModeLoadsTheClassFromItsNamedModule) {

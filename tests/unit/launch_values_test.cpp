@@ -129,6 +129,23 @@ TEST(SystemProperties, ConditionalOnesAreLeftOut) {
             buildSystemProperties(v));
 }
 
+// Rotation reaches the runtime classes only when a size is configured: the
+// size in bytes and the count of files kept (5 unless configured).
+TEST(SystemProperties, LogRotationOnlyWithASize) {
+  SystemPropertyValues v = sampleValues();
+  setLogRotation(v, 0, 5);
+  EXPECT_EQ(9u, buildSystemProperties(v).size());
+  setLogRotation(v, -3, 5);
+  EXPECT_EQ(9u, buildSystemProperties(v).size());
+  setLogRotation(v, 3 * 1024 * 1024, kDefaultLogRotateKeep);
+  std::vector<std::string> options = buildSystemProperties(v);
+  ASSERT_EQ(11u, options.size());
+  EXPECT_EQ("-Dquarn.logRotateBytes=3221225472", options[9]);
+  EXPECT_EQ("-Dquarn.logKeepFiles=5", options[10]);
+  setLogRotation(v, 1, -1);
+  EXPECT_EQ("-Dquarn.logKeepFiles=0", buildSystemProperties(v)[10]);
+}
+
 TEST(SystemProperties, ALibraryPathThatDoesNotFitIsEmpty) {
   const std::string prefix = "-Djava.library.path=";
   auto libraryPath = [](const SystemPropertyValues& v) { return buildSystemProperties(v)[7]; };

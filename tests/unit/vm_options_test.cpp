@@ -144,6 +144,26 @@ TEST_F(VmOptions, ClassPathPiecesInOrder) {
   EXPECT_EQ((List{"-Djava.class.path=C:\\r.jar;C:\\s.jar"}), assemble());
 }
 
+// A launcher that carries its runtime jar finds it among the extracted
+// files in both flavours, and takes no second copy from the installation
+// directory.
+TEST_F(VmOptions, ARuntimeJarPackedIntoTheLauncherIsTheOnlyOne) {
+  set(key::kRuntimeIncluded, "1");
+  request.launcherTempDirectory = "C:\\T\\x";
+  host.directories["C:\\T\\x"] = {"com.zentrovia.runtime.jar"};
+  set(key::kClassPath, "A0a.jar");
+  for (bool zentrovia : {true, false}) {
+    request.zentroviaFlavour = zentrovia;
+    EXPECT_EQ((List{"-Djava.class.path=C:\\T\\x\\com.zentrovia.runtime.jar;C:\\App\\a.jar"}), assemble());
+  }
+  // On the module path, the jar's name is the runtime module's name.
+  request.zentroviaFlavour = true;
+  set(key::kModulePath, "S0mods");
+  EXPECT_EQ((List{"-Djava.class.path=C:\\App\\a.jar", "--module-path=C:\\App\\mods;C:\\T\\x\\com.zentrovia.runtime.jar",
+                  "--add-modules=com.zentrovia.runtime"}),
+            assemble());
+}
+
 TEST_F(VmOptions, ModuleMode) {
   // Module mode with an empty module path (quarn flavour, nothing extracted):
   // no module options at all.

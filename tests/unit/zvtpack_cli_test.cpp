@@ -6,7 +6,9 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <regex>
+#include <sstream>
 
 #include "base/pe_machine.h"
 #include "cli.h"
@@ -29,11 +31,16 @@ struct Outcome {
 // The least a configuration names: the service and the class to start.
 const char* const kMinimal = "[service]\nname = 'Svc'\n[application]\nmain-class = 'com.example.Main'\n";
 
-Outcome zvtpack(const std::vector<std::string>& args) {
+// A packer installed in `installDirectory`; none when it is empty.
+Outcome runPacker(const std::vector<std::string>& args, const std::string& installDirectory) {
   Outcome r;
-  r.code = pack::runZvtpack(args, r.out, r.err);
+  r.code = pack::runZvtpack(args, r.out, r.err, installDirectory);
   return r;
 }
+
+// What the packer takes from its own directory and packs into every
+// launcher unless told not to.
+const char* const kRuntimeJar = "PK\x03\x04 runtime classes";
 
 // Every failed run ends with the same words, whatever failed.
 bool endsWithNothingWritten(const Outcome& r) {
@@ -43,7 +50,13 @@ bool endsWithNothingWritten(const Outcome& r) {
 
 class Cli : public ::testing::Test {
  protected:
-  void SetUp() override { test::writeFile(templ(), test::makeImage(3)); }
+  // The test directory is the packer's directory too: the template and the
+  // runtime jar lie there.
+  void SetUp() override {
+    test::writeFile(templ(), test::makeImage(3));
+    test::writeFile(file("zvtruntime.jar"), std::string(kRuntimeJar));
+  }
+  Outcome zvtpack(const std::vector<std::string>& args) const { return runPacker(args, dir.path()); }
   std::string templ() const { return dir.file("zvtsvc.exe"); }
   std::string file(const std::string& name) const { return dir.file(name); }
   bool exists(const std::string& name) const { return std::filesystem::exists(dir.file(name)); }
@@ -130,7 +143,46 @@ TEST_F(Cli, InitEditPackShowPack) {
   // Without a file name, init prints the starter.
   Outcome printed = zvtpack({"init"});
   EXPECT_EQ(0, printed.code);
-  EXPECT_NE(std::string::npos, printed.out.find("[service]\nname = \"MyService\""));
+  EXPECT_NE(std::string::npos, printed.out.find("\nname = \"MyService\""));
+}
+
+// The starter packs as init writes it, with redirection to files whose
+// directory the runtime classes create, rotation, the runtime classes
+// packed in, and the working directory set to the launcher's own (a service
+// starts in System32). Each line says what it does; the two values every
+// application must give are marked.
+TEST_F(Cli, TheStarterPacksAsWrittenAndExplainsEachLine) {
+  for (const char* flavour : {"zentrovia", "quarn"}) {
+    SCOPED_TRACE(flavour);
+    const std::string cfg = file(std::string(flavour) + "-starter.toml");
+    ASSERT_EQ(0, zvtpack({"init", "--flavour", flavour, cfg}).code);
+    Outcome r = zvtpack({"pack", templ(), cfg, file("starter.exe")});
+    ASSERT_EQ(0, r.code) << r.err;
+    const std::string bytes = test::readFile(file("starter.exe"));
+    block::Content content;
+    std::vector<std::string> names;
+    std::string error;
+    ASSERT_TRUE(pack::readPackedBlock(std::vector<uint8_t>(bytes.begin(), bytes.end()), content, names, error));
+    std::map<uint32_t, std::string> stored;
+    for (const block::Entry& e : content.entries) stored[e.id] = e.value;
+    EXPECT_EQ(".", stored[146]);
+    EXPECT_EQ("1", stored[102]);
+    EXPECT_EQ("logs\\error.log", stored[103]);
+    EXPECT_EQ("1", stored[104]);
+    EXPECT_EQ("logs\\output.log", stored[105]);
+    EXPECT_EQ("10240", stored[30302]);
+    EXPECT_EQ("1", stored[30301]);
+    ASSERT_EQ(1u, names.size());
+    EXPECT_NE(std::string::npos, names[0].find("runtime.jar"));
+
+    std::istringstream lines(test::readFile(cfg));
+    for (std::string line; std::getline(lines, line);) {
+      if (line.empty() || line[0] == '#' || line == "]") continue;
+      EXPECT_NE(std::string::npos, line.find(" # ")) << "no comment: " << line;
+      const bool required = line.compare(0, 7, "name = ") == 0 || line.compare(0, 13, "main-class = ") == 0;
+      EXPECT_EQ(required, line.find("# required:") != std::string::npos) << line;
+    }
+  }
 }
 
 // The machine field of an image, as the packer reads it.
@@ -148,6 +200,7 @@ TEST_F(Cli, TheTemplateFollowsTheArchitecture) {
   test::putU16(wide, 0x84, 0x8664);
   test::writeFile(install + "/zvtsvc.exe", test::makeImage(3));
   test::writeFile(install + "/zvtsvc64.exe", wide);
+  test::writeFile(install + "/zvtruntime.jar", std::string(kRuntimeJar));
   test::writeFile(file("x86.toml"), kMinimal);
   test::writeFile(file("x64.toml"), std::string(kMinimal) + "[launcher]\narchitecture = \"x64\"\n");
   auto packer = [&install](const std::vector<std::string>& args) {
@@ -194,7 +247,7 @@ TEST_F(Cli, TheTemplateFollowsTheArchitecture) {
   EXPECT_EQ(1, r.code);
   EXPECT_NE(std::string::npos, r.err.find("zvtsvc64.exe")) << r.err;
   EXPECT_NE(std::string::npos, r.err.find("name one: zvtpack pack <template.exe>")) << r.err;
-  r = zvtpack({"pack", file("x86.toml"), file("bad.exe")});
+  r = runPacker({"pack", file("x86.toml"), file("bad.exe")}, "");
   EXPECT_EQ(1, r.code);
   EXPECT_NE(std::string::npos, r.err.find("name it: zvtpack pack zvtsvc.exe")) << r.err;
   EXPECT_FALSE(exists("bad.exe"));
@@ -209,6 +262,80 @@ TEST_F(Cli, TheTemplateFollowsTheArchitecture) {
   EXPECT_NE(std::string::npos, shown.err.find("note: the launcher is 64-bit, but its configuration names no "
                                               "launcher.architecture of that width"))
       << shown.err;
+  // Nor does it name launcher.include-runtime: packing it again would add
+  // the runtime classes.
+  EXPECT_NE(std::string::npos, shown.err.find("note: the block names no launcher.include-runtime")) << shown.err;
+}
+
+// The runtime jar beside the packer goes into every launcher, named after
+// the flavour's runtime module, unless the configuration says not to; show
+// gives it back as the setting, not as a file.
+TEST_F(Cli, TheRuntimeClassesArePackedUnlessTurnedOff) {
+  auto packed = [this](const std::string& exe, block::Content& content, std::vector<std::string>& names) {
+    std::string bytes = test::readFile(file(exe));
+    std::string error;
+    ASSERT_TRUE(pack::readPackedBlock(std::vector<uint8_t>(bytes.begin(), bytes.end()), content, names, error))
+        << error;
+  };
+  test::writeFile(file("app.txt"), "app");
+  test::writeFile(file("z.toml"), std::string(kMinimal) + "[[files]]\nsource = 'app.txt'\n");
+  test::writeFile(file("q.toml"), std::string(kMinimal) + "[launcher]\nflavour = 'quarn'\n");
+  test::writeFile(file("off.toml"), std::string(kMinimal) + "[launcher]\ninclude-runtime = false\n");
+  struct Case {
+    const char* config;
+    std::vector<std::string> names;
+    const char* stored;
+  } cases[] = {{"z.toml", {"app.txt", "com.zentrovia.runtime.jar"}, "1"},
+               {"q.toml", {"com.quarn.runtime.jar"}, "1"},
+               {"off.toml", {}, "0"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.config);
+    Outcome r = zvtpack({"pack", templ(), file(c.config), file("a.exe")});
+    ASSERT_EQ(0, r.code) << r.err;
+    block::Content content;
+    std::vector<std::string> names;
+    packed("a.exe", content, names);
+    EXPECT_EQ(c.names, names);
+    if (!c.names.empty())
+      EXPECT_EQ(std::string(kRuntimeJar),
+                std::string(content.files.back().content.begin(), content.files.back().content.end()));
+    bool stored = false;
+    for (const block::Entry& e : content.entries) stored = stored || (e.id == 30301 && e.value == c.stored);
+    EXPECT_TRUE(stored);
+    EXPECT_EQ(c.stored == std::string("1"),
+              r.out.find(" included files, and zvtruntime.jar)\n") != std::string::npos)
+        << r.out;
+    // show names the setting and only the configuration's own files; its
+    // output packs the same launcher.
+    Outcome shown = zvtpack({"show", "--files", file("out"), file("a.exe")});
+    ASSERT_EQ(0, shown.code) << shown.err;
+    EXPECT_TRUE(shown.err.empty()) << shown.err;
+    EXPECT_EQ(std::string::npos, shown.out.find("runtime.jar")) << shown.out;
+    EXPECT_FALSE(exists("out/com.zentrovia.runtime.jar"));
+    test::writeFile(file("shown.toml"), shown.out);
+    ASSERT_EQ(0, zvtpack({"pack", templ(), file("shown.toml"), file("b.exe")}).code);
+    EXPECT_TRUE(test::readFile(file("a.exe")) == test::readFile(file("b.exe")));
+  }
+
+  // Without the jar: where the packer looked, and how to do without.
+  std::filesystem::remove(file("zvtruntime.jar"));
+  Outcome r = zvtpack({"pack", templ(), file("z.toml"), file("none.exe")});
+  EXPECT_EQ(1, r.code);
+  EXPECT_NE(std::string::npos, r.err.find("cannot read " + file("zvtruntime.jar") + ": no such file")) << r.err;
+  EXPECT_NE(std::string::npos, r.err.find("write include-runtime = false under [launcher]")) << r.err;
+  EXPECT_TRUE(endsWithNothingWritten(r)) << r.err;
+  EXPECT_FALSE(exists("none.exe"));
+  EXPECT_EQ(0, zvtpack({"pack", templ(), file("off.toml"), file("off.exe")}).code);
+
+  // A file of the configuration under the runtime's name would be
+  // overwritten by it.
+  test::writeFile(file("clash.toml"),
+                  std::string(kMinimal) + "[[files]]\nsource = 'app.txt'\nname = 'COM.Zentrovia.Runtime.jar'\n");
+  r = zvtpack({"pack", templ(), file("clash.toml"), file("clash.exe")});
+  EXPECT_EQ(1, r.code);
+  EXPECT_NE(std::string::npos, r.err.find("clash.toml:7:8: error: files.name: \"COM.Zentrovia.Runtime.jar\" is the "
+                                          "name under which the packer includes the runtime classes"))
+      << r.err;
 }
 
 TEST_F(Cli, IncludedFilesWrittenOutByShowPackTheSameExecutable) {
@@ -245,6 +372,8 @@ TEST_F(Cli, ShowWritesIncludedFilesOnlyInsideItsDirectory) {
   c.entries = {{101, "Svc"}, {122, "a.Main"}};
   c.files = {{{'u'}}};
   pack::setIncludedFileEntries(c, {"lib\\Gr\xFC\xDF.txt"});
+  // Packed without the runtime classes, as the setting says.
+  c.entries.push_back({30301, "0"});
   std::vector<uint8_t> image;
   std::string error;
   ASSERT_TRUE(pack::packImage(test::makeImage(3), c, image, error));

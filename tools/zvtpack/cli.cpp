@@ -11,6 +11,7 @@
 #include "docs.h"
 #include "file_io.h"
 #include "pack.h"
+#include "runtime_jar.h"
 #include "settings.h"
 #include "show.h"
 #include "starter.h"
@@ -144,6 +145,24 @@ bool templateWidthMatches(const std::vector<uint8_t>& image, const std::string& 
   return false;
 }
 
+// The runtime jar beside the packer; a missing one says where zvtpack
+// looked and how to pack without it.
+bool readRuntimeJar(const std::string& path, std::vector<uint8_t>& content, Streams& io) {
+  const std::string off =
+      "; or write include-runtime = false under [launcher] and install zvtruntime.jar with the application (under "
+      "<installation-directory>\\.zentrovia\\ in the zentrovia flavour, or on the class path)";
+  if (path.empty()) {
+    io.fail(std::string("the directory zvtpack is installed in is unknown, so it cannot find the runtime classes ") +
+            kRuntimeJarFile + off);
+    return false;
+  }
+  std::string error;
+  if (readWholeFile(path, content, error)) return true;
+  io.fail(error + " (zvtpack packs the runtime classes " + kRuntimeJarFile +
+          " into every launcher and looks for them in its own directory; put the jar there" + off + ")");
+  return false;
+}
+
 int pack(const std::vector<std::string>& args, Streams& io, const std::string& installDirectory) {
   if (args.size() != 2 && args.size() != 3) {
     return io.usage("pack needs [<template.exe>] <configuration.toml> <output.exe>");
@@ -182,18 +201,11 @@ int pack(const std::vector<std::string>& args, Streams& io, const std::string& i
   context.source = &text;
   context.baseDirectory = directoryOf(configPath);
   context.files = &disk;
+  context.withRuntime = true;
+  if (!installDirectory.empty()) context.runtimeJar = installDirectory + "/" + kRuntimeJarFile;
   if (!buildPlan(root, context, plan, diagnostics)) {
     io.err += diagnostics.format(configPath);
     return io.failCount(diagnostics.size());
-  }
-  for (const IncludedFilePlan& f : plan.files) {
-    block::IncludedFile file;
-    if (!readWholeFile(f.source, file.content, error)) {
-      io.err += configPath + ":" + std::to_string(f.pos.line) + ":" + std::to_string(f.pos.column) +
-                ": error: files: " + error + "\n";
-      return io.failCount(1);
-    }
-    plan.content.files.push_back(std::move(file));
   }
   if (!templateNamed) {
     const char* name = templateName(architectureBits(plan.content));
@@ -211,13 +223,26 @@ int pack(const std::vector<std::string>& args, Streams& io, const std::string& i
       return io.fail("the output " + outPath + " is the template itself; write the packed launcher to another file");
     }
   }
+  const bool runtimeIncluded = !plan.files.empty() && plan.files.back().runtime;
+  for (const IncludedFilePlan& f : plan.files) {
+    block::IncludedFile file;
+    if (f.runtime) {
+      if (!readRuntimeJar(f.source, file.content, io)) return kFailed;
+    } else if (!readWholeFile(f.source, file.content, error)) {
+      io.err += configPath + ":" + std::to_string(f.pos.line) + ":" + std::to_string(f.pos.column) +
+                ": error: files: " + error + "\n";
+      return io.failCount(1);
+    }
+    plan.content.files.push_back(std::move(file));
+  }
   if (!templateWidthMatches(image, templatePath, plan.content, io)) return kFailed;
   std::vector<uint8_t> packed;
   if (!packImage(image, plan.content, packed, error)) return io.fail(templatePath + ": " + error);
   if (!writeFileAtomically(outPath, packed, error)) return io.fail(error);
   io.out += "zvtpack: wrote " + outPath + " (" + std::to_string(plan.content.entries.size()) + " settings, " +
             std::to_string(plan.content.messages.size()) + " messages, " + std::to_string(plan.content.sets.size()) +
-            " localized sets, " + std::to_string(plan.content.files.size()) + " included files)\n";
+            " localized sets, " + std::to_string(plan.content.files.size() - (runtimeIncluded ? 1 : 0)) +
+            " included files" + (runtimeIncluded ? std::string(", and ") + kRuntimeJarFile : std::string()) + ")\n";
   return kOk;
 }
 
@@ -277,8 +302,11 @@ int show(std::vector<std::string> args, Streams& io) {
   block::Content content;
   std::vector<std::string> names;
   if (!readPackedBlock(image, content, names, error)) return io.fail(args[0] + ": " + error);
-  if (!showOptions.filesDirectory.empty() && !names.empty() &&
-      !writeIncludedFiles(content, names, showOptions.codePage, showOptions.filesDirectory, io)) {
+  // The runtime jar comes back from launcher.include-runtime, not from a
+  // file written out.
+  const std::vector<std::string> ownFiles(names.begin(), names.end() - packedRuntimeFiles(content, names));
+  if (!showOptions.filesDirectory.empty() && !ownFiles.empty() &&
+      !writeIncludedFiles(content, ownFiles, showOptions.codePage, showOptions.filesDirectory, io)) {
     return kFailed;
   }
   ShowResult shown = showBlock(content, names, showOptions);
@@ -296,6 +324,12 @@ int show(std::vector<std::string> args, Streams& io) {
                           "-bit, but its configuration names no launcher.architecture of that width; packing the "
                           "printed file takes or asks for the " +
                           std::to_string(architectureBits(content)) + "-bit template");
+  }
+  if (std::none_of(content.entries.begin(), content.entries.end(),
+                   [](const block::Entry& e) { return e.id == key::kRuntimeIncluded; })) {
+    shown.notes.push_back(
+        "the block names no launcher.include-runtime (it was packed without the runtime classes); packing the printed "
+        "file includes them, unless include-runtime = false is added under [launcher]");
   }
   io.out += shown.text;
   for (const std::string& note : shown.notes) io.err += "zvtpack: note: " + note + "\n";

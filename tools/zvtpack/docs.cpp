@@ -437,6 +437,15 @@ blanks or dots at the end of a part, characters Windows does not allow),
 names with ";" and names given twice (in any case) are refused. The packer
 writes keys 2002 and 2003 itself.
 
+The runtime classes travel the same way: unless `launcher.include-runtime`
+is `false`, `zvtpack pack` adds `zvtruntime.jar` from its own directory as
+the last included file, named after the flavour's runtime module
+(`com.zentrovia.runtime.jar` or `com.quarn.runtime.jar`), and the launcher
+finds it among the extracted archives in either flavour (on the module path
+in module mode, where that name is the module's). That name is then
+reserved for it. `zvtpack show` gives it back as the setting, not as a
+`[[files]]` table. See docs/runtime-classes.md.
+
 ## Raw keys
 
 `[keys]` sets configuration keys by number, for keys without a name:

@@ -5,9 +5,11 @@
 #include <map>
 #include <set>
 
+#include "config/accessors.h"
 #include "config/keys.h"
 #include "config/payload.h"
 #include "jvm/discovery/version_rules.h"
+#include "runtime_jar.h"
 #include "value_converter.h"
 #include "value_rules.h"
 
@@ -335,11 +337,7 @@ class PlanBuilder {
         diag_.error(nameNode.pos, "files.name: \";\" separates the names of included files in the block");
         continue;
       }
-      std::string folded = planned.name;
-      for (char& c : folded) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-        if (c == '/') c = '\\';
-      }
+      const std::string folded = foldedName(planned.name);
       auto dup = seen.find(folded);
       if (dup != seen.end()) {
         diag_.error(nameNode.pos, "files.name: " + quoted(nameNode.string) + " is already included at line " +
@@ -351,6 +349,15 @@ class PlanBuilder {
       if (ok) plan_.files.push_back(planned);
     }
     filesPos_ = v.pos;
+  }
+
+  // Windows file names ignore case, and "/" separates like "\\".
+  static std::string foldedName(std::string name) {
+    for (char& c : name) {
+      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+      if (c == '/') c = '\\';
+    }
+    return name;
   }
 
   static std::string baseName(const std::string& path) {
@@ -619,10 +626,36 @@ class PlanBuilder {
     }
   }
 
+  // The runtime jar, last among the included files, unless the
+  // configuration leaves it out. A [[files]] entry of its name would be
+  // overwritten by it at extraction.
+  void planRuntime() {
+    auto it = entries_.find(key::kRuntimeIncluded);
+    if (it == entries_.end()) {
+      setEntry(key::kRuntimeIncluded, "1", Position{}, config::keyInfo(key::kRuntimeIncluded)->name);
+      it = entries_.find(key::kRuntimeIncluded);
+    }
+    if (config::parseInt(it->second.value) == 0) return;
+    auto flavour = entries_.find(key::kRuntimeFlavour);
+    IncludedFilePlan runtime;
+    runtime.name = includedRuntimeName(flavour == entries_.end() ? std::string() : flavour->second.value);
+    runtime.source = context_.runtimeJar;
+    runtime.runtime = true;
+    for (const IncludedFilePlan& f : plan_.files) {
+      if (foldedName(f.name) != foldedName(runtime.name)) continue;
+      diag_.error(f.pos, "files.name: " + quoted(f.name) +
+                             " is the name under which the packer includes the runtime classes (zvtruntime.jar); "
+                             "to include a copy of your own, write include-runtime = false under [launcher]");
+      return;
+    }
+    plan_.files.push_back(runtime);
+  }
+
   void finish() {
     checkVersionBounds();
     checkRecovery();
     if (context_.scope == Scope::WholeConfiguration) checkRequired();
+    if (context_.withRuntime) planRuntime();
     if (!plan_.files.empty()) {
       std::string names;
       for (const IncludedFilePlan& f : plan_.files) names += (names.empty() ? "" : ";") + f.name;

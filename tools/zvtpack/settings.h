@@ -21,6 +21,7 @@ struct IncludedFilePlan {
   std::string name;    // as stored in key 2003 (code page bytes)
   std::string source;  // the file to include (UTF-8 path)
   Position pos;
+  bool runtime = false;  // the runtime jar launcher.include-runtime adds, not a [[files]] entry
 };
 
 struct PackPlan {
@@ -49,6 +50,12 @@ struct ReadContext {
   std::string baseDirectory;            // relative sources of included files start here
   const FileProbe* files = nullptr;     // null: sources are taken as they are
   Scope scope = Scope::WholeConfiguration;
+  // Plan the runtime jar as pack does: unless launcher.include-runtime is
+  // false, store the setting as 1 and include `runtimeJar` (the jar beside
+  // the packer; empty when its place is unknown) as the last file. Off for
+  // checks of single settings.
+  bool withRuntime = false;
+  std::string runtimeJar;
 };
 
 bool buildPlan(const Node& root, const ReadContext& context, PackPlan& plan, Diagnostics& diagnostics);

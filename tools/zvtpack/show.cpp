@@ -4,9 +4,11 @@
 #include <map>
 #include <set>
 
+#include "config/accessors.h"
 #include "config/key_table.h"
 #include "config/keys.h"
 #include "config/payload.h"
+#include "runtime_jar.h"
 #include "settings.h"
 #include "toml_reader.h"
 #include "toml_writer.h"
@@ -210,7 +212,13 @@ void place(Node& root, const std::string& name, Node value) {
 class Shower {
  public:
   Shower(const block::Content& content, const std::vector<std::string>& fileNames, const ShowOptions& options)
-      : content_(content), fileNames_(fileNames), options_(options), cp_(*CodePage::find(options.codePage)) {}
+      : content_(content),
+        fileNames_(fileNames),
+        options_(options),
+        cp_(*CodePage::find(options.codePage)),
+        // The runtime jar the packer added comes back from
+        // launcher.include-runtime, not from [[files]].
+        shownFiles_(fileNames.size() - packedRuntimeFiles(content, fileNames)) {}
 
   ShowResult run() {
     collectEntries();
@@ -280,9 +288,11 @@ class Shower {
       take(key::kIncludedFileNames);
       return;
     }
-    if (options_.filesDirectory.empty() && options_.fileSources.size() != fileNames_.size()) {
+    if (shownFiles_ == 0) {
+      // Only the runtime jar.
+    } else if (options_.filesDirectory.empty() && options_.fileSources.size() != shownFiles_) {
       std::string text = "# Included files (run \"zvtpack show --files <dir>\" to write them out and list them here):";
-      for (size_t i = 0; i < fileNames_.size(); ++i) {
+      for (size_t i = 0; i < shownFiles_; ++i) {
         std::string utf8;
         decodeEntry(cp_, fileNames_[i], utf8);
         text += "\n#   " + tomlString(utf8) + ", " + std::to_string(content_.files[i].content.size()) + " bytes";
@@ -293,11 +303,11 @@ class Shower {
           "the same block");
     } else {
       Node files = Node::makeArray();
-      for (size_t i = 0; i < fileNames_.size(); ++i) {
+      for (size_t i = 0; i < shownFiles_; ++i) {
         bool ok = true;
         Node name = stringNode(cp_, fileNames_[i], ok);
         Node item = Node::makeTable();
-        item.add("source", Node::makeString(options_.fileSources.size() == fileNames_.size()
+        item.add("source", Node::makeString(options_.fileSources.size() == shownFiles_
                                                 ? options_.fileSources[i]
                                                 : options_.filesDirectory + "/" + replaceSlashes(name.string)));
         item.add("name", name);
@@ -529,6 +539,14 @@ class Shower {
     // What pack asks of a whole file beyond the block (a service name, a
     // main class) is its own message there; this proves the round trip.
     context.scope = Scope::Fragment;
+    // Planned as pack plans it when the block holds what pack would have
+    // made of the setting: the runtime jar as its last file, or the setting
+    // off. A block without the setting predates it.
+    const std::string* included = nullptr;
+    for (const block::Entry& e : content_.entries) {
+      if (e.id == key::kRuntimeIncluded) included = &e.value;
+    }
+    context.withRuntime = fileNames_.size() > shownFiles_ || (included && config::parseInt(*included) == 0);
     if (!buildPlan(root, context, plan, diagnostics)) {
       for (const Diagnostic& d : diagnostics.sorted()) {
         note("packing the printed configuration fails at line " + std::to_string(d.pos.line) + ": " + d.message);
@@ -557,6 +575,7 @@ class Shower {
   const std::vector<std::string>& fileNames_;
   const ShowOptions& options_;
   const CodePage& cp_;
+  const size_t shownFiles_;
   std::map<uint32_t, std::string> entries_;
   Node root_ = Node::makeTable();
   std::string trailingComments_;

@@ -56,6 +56,8 @@ SystemPropertyValues systemPropertyValues() {
   values.path = pathVariable();
   values.manpathDefined = variableDefined(L"MANPATH");
   values.consoleOutputCodePage = GetConsoleOutputCP();
+  setLogRotation(values, config::getConfigInt(key::kLogRotateSizeKib),
+                 config::getConfigIntOr(key::kLogRotateKeep, static_cast<int>(kDefaultLogRotateKeep)));
   return values;
 }
 

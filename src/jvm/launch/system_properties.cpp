@@ -27,7 +27,16 @@ std::vector<std::string> buildSystemProperties(const SystemPropertyValues& value
   if (!values.manpathDefined) {
     options.push_back(property("quarn.consoleCodepage", "cp" + std::to_string(values.consoleOutputCodePage)));
   }
+  if (values.logRotateBytes > 0) {
+    options.push_back(property("quarn.logRotateBytes", std::to_string(values.logRotateBytes)));
+    options.push_back(property("quarn.logKeepFiles", std::to_string(values.logRotateKeep)));
+  }
   return options;
+}
+
+void setLogRotation(SystemPropertyValues& values, int sizeKib, int keep) {
+  values.logRotateBytes = sizeKib > 0 ? static_cast<uint64_t>(sizeKib) * 1024u : 0;
+  values.logRotateKeep = keep > 0 ? static_cast<unsigned>(keep) : 0;
 }
 
 }  // namespace zvt

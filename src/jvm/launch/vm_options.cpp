@@ -203,7 +203,10 @@ bool Assembly::addPaths() {
     scanArchives(runtimeTarget, host_, request_.launcherTempDirectory, "jar");
     scanArchives(runtimeTarget, host_, request_.launcherTempDirectory, "zip");
   }
-  if (request_.zentroviaFlavour) {
+  // A launcher that carries its runtime classes has just added them from
+  // its temporary directory; a second copy from the installation directory
+  // would be a second module with the same packages on the module path.
+  if (request_.zentroviaFlavour && !config::getConfigFlag(key::kRuntimeIncluded)) {
     std::string installation = host_.absolute(config::getConfigString(key::kInstallationDirectory));
     if (installation.empty() || installation.back() != '\\') installation += '\\';
     runtimeTarget += installation + ".zentrovia\\zvtruntime.jar;";
