@@ -357,7 +357,7 @@ int init(std::vector<std::string> args, Streams& io) {
   if (exists(args[0])) return io.fail(args[0] + " exists; init does not overwrite a file");
   std::string error;
   if (!writeFileAtomically(args[0], std::vector<uint8_t>(text.begin(), text.end()), error)) return io.fail(error);
-  io.out += "zvtpack: wrote " + args[0] + "; edit it, then: zvtpack pack zvtsvc.exe " + args[0] + " myservice.exe\n";
+  io.out += "zvtpack: wrote " + args[0] + "; fill in the lines marked \"required\", then: zvtpack pack " + args[0] + " myservice.exe\n";
   return kOk;
 }
 
